@@ -1,0 +1,30 @@
+# The two commands a newcomer needs: `make run` and `make test`. Everything else is plain CMake presets.
+.PHONY: deps run test test-default test-sanitize bench clean
+
+deps:
+	@scripts/install-deps.sh
+
+run: deps
+	cmake --preset default
+	cmake --build --preset default --target corvane-bridge
+	build/default/CorvaneBridge/corvane-bridge
+
+test: deps test-default test-sanitize
+
+test-default:
+	cmake --preset default
+	cmake --build --preset default
+	ctest --preset default
+
+test-sanitize:
+	cmake --preset sanitize
+	cmake --build --preset sanitize
+	ctest --preset sanitize
+
+bench: deps
+	cmake --preset default
+	cmake --build --preset default
+	bench/run.sh build/default
+
+clean:
+	rm -rf build

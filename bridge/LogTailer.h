@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+
+// Follows the game's log as it grows and hands back the payload of the newest complete
+// "@CRVN@" marker line appended since the previous poll.
+//
+// A poll scans the append backwards from its end, so its cost and memory follow the distance to the
+// newest marker line, not the size of the append. Lines are split at the byte 0x0A and decoded as
+// UTF-8 one by one, so a broken line never takes a valid one with it. A line longer than
+// maxLineBytes is ignored whole, also when it arrives over several polls.
+class LogTailer
+{
+public:
+    static constexpr qsizetype maxLineBytes = 1024 * 1024;
+
+    // Follows `path` from its current end; what the file already holds is never reported.
+    void open(const QString &path);
+    std::optional<QString> poll();
+    // Stops following; the next poll touches no file.
+    void reset();
+
+private:
+    std::optional<QString> m_path;
+    qint64 m_offset = 0;
+    QByteArray m_carry; // start of a line whose line feed has not arrived yet
+    bool m_skippingLongLine = false; // inside a line already longer than maxLineBytes
+};

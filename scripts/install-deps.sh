@@ -1,0 +1,35 @@
+#!/usr/bin/env bash
+# Installs what building, running and testing the bridge needs, and nothing that is already there.
+set -euo pipefail
+
+if [[ "$(uname -s)" == Darwin ]]; then
+    command -v brew >/dev/null || { echo "Install Homebrew first: https://brew.sh" >&2; exit 1; }
+    brew list qt >/dev/null 2>&1 || brew install qt
+    for tool in cmake ninja openssl; do command -v "$tool" >/dev/null || brew install "$tool"; done
+    exit 0
+fi
+
+if ! command -v apt-get >/dev/null; then
+    echo "No apt-get here: install Qt 6.4+ (base, declarative), CMake 3.25+, Ninja, a C++20 compiler and openssl." >&2
+    exit 1
+fi
+
+packages=(
+    build-essential cmake ninja-build openssl
+    qt6-base-dev qt6-declarative-dev libgl-dev
+    qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
+    qml6-module-qtquick-controls qml6-module-qtquick-templates
+    qml6-module-qtquick-layouts qml6-module-qtquick-shapes qml6-module-qtquick-window
+    xvfb xauth
+)
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+echo "Installing: ${missing[*]}"
+sudo=""
+[[ $(id -u) -eq 0 ]] || sudo="sudo"
+$sudo apt-get update -q
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
