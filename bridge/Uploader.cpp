@@ -52,19 +52,18 @@ std::optional<qint64> wholeNumber(const QJsonValue &value)
     return std::nullopt;
 }
 
-// Failures below HTTP: no connection, TLS, timeouts, cancellation, a refused redirect, proxies, and
-// answers that are not HTTP. Content and server errors still carry an HTTP status and a body.
+// Failures below HTTP: no connection, TLS, timeouts, cancellation, a refused redirect, proxies, and a
+// broken answer. Qt reports HTTP error statuses as errors too; those still carry a status and a body.
 bool isTransportFailure(QNetworkReply::NetworkError error)
 {
     return (error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
-        || (error >= QNetworkReply::ProtocolUnknownError && error <= QNetworkReply::ProtocolFailure);
+        || error == QNetworkReply::ProtocolFailure;
 }
 
 struct Exchange
 {
     QPromise<Uploader::Result> promise;
     QByteArray answer;
-    bool answerTooLarge = false;
 };
 
 } // namespace
@@ -86,11 +85,9 @@ QFuture<Uploader::Result> Uploader::send(const QUrl &url, const QString &code, c
     const std::optional<QJsonObject> data = parseObject(payloadJSON.toUtf8());
     if (!data)
         return QtFuture::makeReadyFuture(Result::rejected(u"Bad payload from game"_s));
-    const QJsonDocument request({{u"code"_s, code}, {u"source"_s, u"mac-bridge"_s}, {u"data"_s, *data}});
-    const QByteArray body = request.toJson(QJsonDocument::Compact);
-    // Text that UTF-8 cannot carry (a lone surrogate) would reach the dashboard altered.
-    if (QJsonDocument::fromJson(body) != request)
-        return QtFuture::makeReadyFuture(Result::rejected(u"Could not build request"_s));
+    // Qt's encoder cannot fail on an object (it escapes even lone surrogates), so a body is always built.
+    const QByteArray body = QJsonDocument({{u"code"_s, code}, {u"source"_s, u"mac-bridge"_s}, {u"data"_s, *data}})
+                                .toJson(QJsonDocument::Compact);
 
     QNetworkRequest post(url);
     post.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
@@ -102,28 +99,26 @@ QFuture<Uploader::Result> Uploader::send(const QUrl &url, const QString &code, c
     exchange->promise.start();
     QTimer::singleShot(limits.overall, reply, &QNetworkReply::abort);
 
-    const auto readAnswer = [reply, exchange, limit = limits.maxAnswerBytes] {
+    // Keeps at most one byte more than the limit, which is enough to know the answer is too large.
+    const qint64 limit = limits.maxAnswerBytes;
+    const auto readAnswer = [reply, exchange, limit] {
         exchange->answer += reply->read(limit + 1 - exchange->answer.size());
-        if (exchange->answer.size() > limit && !exchange->answerTooLarge) {
-            exchange->answerTooLarge = true;
-            reply->abort();
-        }
+        return exchange->answer.size() <= limit;
     };
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, readAnswer);
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, exchange, readAnswer] {
+    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, readAnswer] {
+        if (!readAnswer())
+            reply->abort();
+    });
+    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, exchange, readAnswer, limit] {
         reply->deleteLater();
-        if (!exchange->answerTooLarge)
-            readAnswer();
-        const QVariant status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute);
+        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
         Result result;
-        if (!status.isValid())
-            result = Result::unreachable();
-        else if (exchange->answerTooLarge) // no usable object, whatever it held
-            result = classify(status.toInt(), {});
-        else if (isTransportFailure(reply->error()))
+        if (exchange->answer.size() > limit) // cut off by us: no usable object, whatever it held
+            result = classify(status, {});
+        else if (status == 0 || isTransportFailure(reply->error()))
             result = Result::unreachable();
         else
-            result = classify(status.toInt(), exchange->answer);
+            result = classify(status, readAnswer() ? exchange->answer : QByteArray());
         exchange->promise.addResult(result);
         exchange->promise.finish();
     });
