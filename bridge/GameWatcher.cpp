@@ -11,10 +11,19 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <string_view>
+
+#ifdef Q_OS_LINUX
+#include <cctype>
+#include <dirent.h>
+#include <fcntl.h>
+#include <string>
+#include <unistd.h>
+#endif
 
 namespace {
 
-const QString gameProcessName = QStringLiteral("TransportFever3");
+constexpr std::string_view gameProcessName = "TransportFever3";
 const QString steamAppId = QStringLiteral("3493540");
 
 // Every place a Steam client keeps its per-account folders, for this platform.
@@ -37,25 +46,44 @@ QStringList steamUserDataDirs()
 }
 
 #ifdef Q_OS_LINUX
-QString readProcFile(const QString &path)
+// Up to `size` bytes of a small /proc file, read with plain system calls: the check runs every few
+// seconds over every process, and Qt's file classes would cost more than the reads themselves.
+std::string_view readProcFile(int procFd, const std::string &path, char *buffer, size_t size)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered))
+    const int fd = ::openat(procFd, path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0)
         return {};
-    return QString::fromLocal8Bit(file.read(4096));
+    const ssize_t length = ::read(fd, buffer, size);
+    ::close(fd);
+    return {buffer, length > 0 ? size_t(length) : 0};
+}
+
+std::string_view fileName(std::string_view path)
+{
+    const size_t slash = path.rfind('/');
+    return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 // The kernel keeps only 15 characters of a process name, so "TransportFever3Helper" shows as
 // "TransportFever3". The executable's file name (or argv[0] when the link cannot be read) is whole.
-bool isGameProcess(const QString &procDir)
+bool isGameProcess(int procFd, const char *pid)
 {
-    if (readProcFile(procDir + QStringLiteral("/comm")).trimmed() != gameProcessName.left(15))
+    constexpr std::string_view name = gameProcessName;
+    static_assert(name.size() <= 15, "comm would hold only the first 15 characters");
+    char buffer[4096];
+    const std::string dir = std::string(pid) + '/';
+    const std::string_view comm = readProcFile(procFd, dir + "comm", buffer, sizeof buffer);
+    if (!comm.starts_with(name) || comm.substr(name.size()) != "\n")
         return false;
-    QString executable = QFile::symLinkTarget(procDir + QStringLiteral("/exe"));
-    executable.remove(QStringLiteral(" (deleted)"));
-    if (executable.isEmpty())
-        executable = readProcFile(procDir + QStringLiteral("/cmdline")).section(QChar(0), 0, 0);
-    return QFileInfo(executable).fileName() == gameProcessName;
+    const ssize_t length = ::readlinkat(procFd, (dir + "exe").c_str(), buffer, sizeof buffer);
+    if (length > 0) {
+        std::string_view executable(buffer, size_t(length));
+        if (executable.ends_with(" (deleted)"))
+            executable.remove_suffix(10);
+        return fileName(executable) == name;
+    }
+    const std::string_view arguments = readProcFile(procFd, dir + "cmdline", buffer, sizeof buffer);
+    return fileName(arguments.substr(0, arguments.find('\0'))) == name;
 }
 #endif
 
@@ -100,16 +128,23 @@ bool GameWatcher::isRunning()
 {
 #ifdef Q_OS_LINUX
     // A /proc scan costs a fraction of a millisecond; starting pgrep costs several.
-    const QStringList pids = QDir(QStringLiteral("/proc")).entryList(QDir::Dirs | QDir::NoDotAndDotDot);
-    return std::any_of(pids.cbegin(), pids.cend(), [](const QString &pid) {
-        bool numeric = false;
-        pid.toUInt(&numeric);
-        return numeric && isGameProcess(QStringLiteral("/proc/") + pid);
-    });
+    DIR *proc = ::opendir("/proc");
+    if (!proc)
+        return false;
+    bool found = false;
+    while (const dirent *entry = ::readdir(proc)) {
+        if (std::isdigit(static_cast<unsigned char>(entry->d_name[0])) && isGameProcess(::dirfd(proc), entry->d_name)) {
+            found = true;
+            break;
+        }
+    }
+    ::closedir(proc);
+    return found;
 #else
     QProcess pgrep;
     pgrep.setStandardErrorFile(QProcess::nullDevice());
-    pgrep.start(QStringLiteral("/usr/bin/pgrep"), {QStringLiteral("-x"), gameProcessName});
+    pgrep.start(QStringLiteral("/usr/bin/pgrep"),
+                {QStringLiteral("-x"), QLatin1StringView(gameProcessName.data(), gameProcessName.size())});
     if (!pgrep.waitForStarted())
         return false;
     pgrep.waitForFinished(-1);
