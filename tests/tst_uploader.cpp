@@ -195,7 +195,8 @@ private slots:
         elapsed.start();
         QCOMPARE(await(Uploader::send(server.url(), QStringLiteral("ABC123"), QStringLiteral("{}"))),
                  Uploader::Result::unreachable());
-        QVERIFY2(elapsed.elapsed() >= 14500, qPrintable(QStringLiteral("ended after %1 ms").arg(elapsed.elapsed())));
+        // Qt runs the idle timeout on a coarse timer, which may fire up to 5 % early.
+        QVERIFY2(elapsed.elapsed() >= 14250, qPrintable(QStringLiteral("ended after %1 ms").arg(elapsed.elapsed())));
         QCOMPARE(server.requests().size(), 1);
     }
 
