@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QJsonObject>
+#include <QMetaType>
 #include <QString>
 
 #include <optional>
@@ -31,3 +32,5 @@ struct Metrics
 
     friend bool operator==(const Metrics &, const Metrics &) = default;
 };
+
+Q_DECLARE_METATYPE(Metrics)

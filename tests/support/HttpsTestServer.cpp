@@ -92,6 +92,16 @@ void HttpsTestServer::answerWith(const Answer &answer)
     m_handler = [answer](const Request &) { return answer; };
 }
 
+void HttpsTestServer::releaseHeld()
+{
+    for (auto &[socket, answer] : std::exchange(m_held, {})) {
+        if (socket) {
+            answer.delivery = Answer::Delivery::whole;
+            respond(socket, answer);
+        }
+    }
+}
+
 void HttpsTestServer::serve(QSslSocket *socket)
 {
     connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
@@ -119,6 +129,9 @@ void HttpsTestServer::respond(QSslSocket *socket, const Answer &answer)
             socket->write(head(answer) + answer.body);
             socket->disconnectFromHost();
         });
+        return;
+    case Answer::Delivery::held:
+        m_held.append({socket, answer});
         return;
     case Answer::Delivery::closeMidBody:
         socket->write(head(answer) + answer.body.left(answer.body.size() / 2));

@@ -3,6 +3,7 @@
 #include <QHash>
 #include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QSslServer>
 #include <QUrl>
 
@@ -32,6 +33,7 @@ public:
             silent,       // never a byte
             trickle,      // the headers, then one body byte per `interval`
             closeMidBody, // the headers and half the body, then the connection closes
+            held,         // whole, once the test calls releaseHeld()
         };
         int status = 200;
         QByteArray body;
@@ -49,6 +51,7 @@ public:
     void answerWith(const Answer &answer);
     void answerWith(std::function<Answer(const Request &)> handler) { m_handler = std::move(handler); }
     const QList<Request> &requests() const { return m_requests; }
+    void releaseHeld();
 
     // Makes this process, and only it, trust the test authority beside the system's own.
     static void trustTestAuthority();
@@ -64,4 +67,5 @@ private:
     QSslServer m_server;
     std::function<Answer(const Request &)> m_handler;
     QList<Request> m_requests;
+    QList<std::pair<QPointer<QSslSocket>, Answer>> m_held;
 };

@@ -1,0 +1,142 @@
+#include "AppModel.h"
+
+#include <QFutureWatcher>
+#include <QRegularExpression>
+#include <QTimer>
+#include <QtConcurrent>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString linkCodeKey = u"linkCode"_s;
+const QString bridgeEnabledKey = u"bridgeEnabled"_s;
+
+// The native stores keep a real boolean; the INI file on Linux keeps the text "true" or "false".
+// Anything else (a hand-edited "yes", a number) is not a boolean and reads as off.
+bool storedBoolean(const QVariant &value)
+{
+    if (value.typeId() == QMetaType::Bool)
+        return value.toBool();
+    return value.typeId() == QMetaType::QString && value.toString() == "true"_L1;
+}
+
+// Runs `handler` with the future's result on the owner's thread, unless the owner is gone by then.
+template<typename T, typename Handler>
+void whenReady(QObject *owner, QFuture<T> future, Handler handler)
+{
+    auto *watcher = new QFutureWatcher<T>(owner);
+    QObject::connect(watcher, &QFutureWatcherBase::finished, owner, [watcher, handler = std::move(handler)] {
+        watcher->deleteLater();
+        handler(watcher->result());
+    });
+    watcher->setFuture(std::move(future));
+}
+
+} // namespace
+
+AppModel::AppModel(Collaborators collaborators, QObject *parent)
+    : QObject(parent), m_collaborators(std::move(collaborators))
+{
+    // Upper-cased for the model only; the store keeps what it has until the next write.
+    m_linkCode = m_settings.value(linkCodeKey).toString().toUpper();
+    m_bridgeEnabled = storedBoolean(m_settings.value(bridgeEnabledKey));
+}
+
+bool AppModel::codeValid() const
+{
+    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(u"[A-Z0-9]{6,12}"_s));
+    return pattern.match(m_linkCode).hasMatch();
+}
+
+template<typename T>
+void AppModel::store(T &field, T value, void (AppModel::*changed)())
+{
+    emit willChange();
+    field = std::move(value);
+    emit(this->*changed)();
+}
+
+void AppModel::setLinkCode(const QString &code)
+{
+    store(m_linkCode, code, &AppModel::linkCodeChanged);
+    m_settings.setValue(linkCodeKey, code);
+}
+
+void AppModel::setBridgeEnabled(bool enabled)
+{
+    store(m_bridgeEnabled, enabled, &AppModel::bridgeEnabledChanged);
+    m_settings.setValue(bridgeEnabledKey, enabled);
+    if (enabled)
+        followNewestLog();
+    else
+        m_tailer.reset();
+}
+
+void AppModel::followNewestLog()
+{
+    if (const std::optional<QString> path = m_collaborators.findLog())
+        m_tailer.open(*path);
+}
+
+void AppModel::start()
+{
+    auto *timer = new QTimer(this);
+    timer->setTimerType(Qt::PreciseTimer);
+    connect(timer, &QTimer::timeout, this, &AppModel::tick);
+    timer->start(m_collaborators.period);
+    QMetaObject::invokeMethod(this, &AppModel::tick, Qt::QueuedConnection);
+}
+
+// Ticks are not serialised: another tick may run while this one waits for the game check or the
+// upload. Only the busy flag keeps two polls and uploads apart.
+void AppModel::tick()
+{
+    whenReady(this, QtConcurrent::run(m_collaborators.isGameRunning),
+              [this](bool running) { syncAfterGameCheck(running); });
+}
+
+void AppModel::syncAfterGameCheck(bool running)
+{
+    const bool wasRunning = m_gameRunning;
+    store(m_gameRunning, running, &AppModel::gameRunningChanged);
+    if (!m_bridgeEnabled || !codeValid() || !running)
+        return;
+    if (!wasRunning) // the game has just started: its log may be a new one
+        followNewestLog();
+    if (m_busy)
+        return;
+    m_busy = true;
+    const std::optional<QString> payload = m_tailer.poll();
+    if (!payload) {
+        m_busy = false;
+        return;
+    }
+    if (std::optional<Metrics> metrics = Metrics::fromPayload(*payload))
+        store(m_metrics, std::move(metrics), &AppModel::metricsChanged);
+    whenReady(this, Uploader::send(m_collaborators.endpoint, m_linkCode, *payload), [this](const Uploader::Result &result) {
+        apply(result);
+        m_busy = false;
+    });
+}
+
+void AppModel::apply(const Uploader::Result &result)
+{
+    using Kind = Uploader::Result::Kind;
+    switch (result.kind) {
+    case Kind::ok:
+        store(m_serverState, ServerState::connected, &AppModel::serverStateChanged);
+        store(m_lastSync, std::optional(QDateTime::fromSecsSinceEpoch(result.syncTime, Qt::UTC)),
+              &AppModel::lastSyncChanged);
+        store(m_statusMessage, std::optional<QString>(), &AppModel::statusMessageChanged);
+        break;
+    case Kind::rejected:
+        store(m_serverState, ServerState::rejected, &AppModel::serverStateChanged);
+        store(m_statusMessage, std::optional(result.message), &AppModel::statusMessageChanged);
+        break;
+    case Kind::unreachable:
+        store(m_serverState, ServerState::unreachable, &AppModel::serverStateChanged);
+        store(m_statusMessage, std::optional(u"Server unreachable"_s), &AppModel::statusMessageChanged);
+        break;
+    }
+}

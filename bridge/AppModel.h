@@ -1,0 +1,104 @@
+#pragma once
+
+#include "GameWatcher.h"
+#include "LogTailer.h"
+#include "Metrics.h"
+#include "Uploader.h"
+
+#include <QDateTime>
+#include <QObject>
+#include <QSettings>
+#include <QUrl>
+#include <QVariant>
+
+#include <chrono>
+#include <functional>
+#include <optional>
+
+// The one observable state of the bridge: the two settings the user gives it, what the sync cycle
+// learns, and the cycle itself. Lives on the GUI thread; every write of a published field emits
+// willChange() first, then the field's own change signal.
+class AppModel : public QObject
+{
+    Q_OBJECT
+    Q_PROPERTY(QString linkCode READ linkCode WRITE setLinkCode NOTIFY linkCodeChanged)
+    Q_PROPERTY(bool bridgeEnabled READ bridgeEnabled WRITE setBridgeEnabled NOTIFY bridgeEnabledChanged)
+    Q_PROPERTY(bool codeValid READ codeValid NOTIFY linkCodeChanged)
+    Q_PROPERTY(bool gameRunning READ gameRunning NOTIFY gameRunningChanged)
+    Q_PROPERTY(ServerState serverState READ serverState NOTIFY serverStateChanged)
+    // The optional fields reach QML as variants: undefined when absent.
+    Q_PROPERTY(QVariant lastSync READ lastSyncVariant NOTIFY lastSyncChanged)
+    Q_PROPERTY(QVariant statusMessage READ statusMessageVariant NOTIFY statusMessageChanged)
+    Q_PROPERTY(QVariant metrics READ metricsVariant NOTIFY metricsChanged)
+
+public:
+    enum class ServerState { idle, connected, unreachable, rejected };
+    Q_ENUM(ServerState)
+
+    // What the sync cycle talks to. The defaults are the real game, log and dashboard; tests swap in
+    // their own.
+    struct Collaborators
+    {
+        std::function<bool()> isGameRunning = GameWatcher::isRunning; // runs on the thread pool
+        std::function<std::optional<QString>()> findLog = GameWatcher::logPath;
+        QUrl endpoint = Uploader::endpoint();
+        std::chrono::milliseconds period{3000};
+    };
+
+    explicit AppModel(QObject *parent = nullptr) : AppModel(Collaborators(), parent) {}
+    explicit AppModel(Collaborators collaborators, QObject *parent = nullptr);
+
+    QString linkCode() const { return m_linkCode; }
+    bool bridgeEnabled() const { return m_bridgeEnabled; }
+    bool codeValid() const;
+    bool gameRunning() const { return m_gameRunning; }
+    ServerState serverState() const { return m_serverState; }
+    std::optional<QDateTime> lastSync() const { return m_lastSync; }
+    std::optional<QString> statusMessage() const { return m_statusMessage; }
+    std::optional<Metrics> metrics() const { return m_metrics; }
+
+    // Stored as given and persisted; the link-code field filters what the user types.
+    void setLinkCode(const QString &code);
+    // Persisted; switching on follows the newest log from its end, switching off stops following.
+    void setBridgeEnabled(bool enabled);
+
+    // Starts a repeating tick every period and runs one at once. Each call (each window that
+    // appears) adds its own timer; the busy flag keeps their uploads from overlapping.
+    Q_INVOKABLE void start();
+
+signals:
+    void willChange();
+    void linkCodeChanged();
+    void bridgeEnabledChanged();
+    void gameRunningChanged();
+    void serverStateChanged();
+    void lastSyncChanged();
+    void statusMessageChanged();
+    void metricsChanged();
+
+private:
+    QVariant lastSyncVariant() const { return m_lastSync ? QVariant(*m_lastSync) : QVariant(); }
+    QVariant statusMessageVariant() const { return m_statusMessage ? QVariant(*m_statusMessage) : QVariant(); }
+    QVariant metricsVariant() const { return m_metrics ? QVariant::fromValue(*m_metrics) : QVariant(); }
+
+    template<typename T>
+    void store(T &field, T value, void (AppModel::*changed)());
+
+    void tick();
+    void syncAfterGameCheck(bool running);
+    void apply(const Uploader::Result &result);
+    void followNewestLog();
+
+    const Collaborators m_collaborators;
+    QSettings m_settings;
+    LogTailer m_tailer;
+    bool m_busy = false; // one poll-and-upload in flight
+
+    QString m_linkCode;
+    bool m_bridgeEnabled = false;
+    bool m_gameRunning = false;
+    ServerState m_serverState = ServerState::idle;
+    std::optional<QDateTime> m_lastSync;
+    std::optional<QString> m_statusMessage;
+    std::optional<Metrics> m_metrics;
+};
