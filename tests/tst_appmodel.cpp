@@ -92,6 +92,16 @@ private:
         QVERIFY(outcome.wait(10000));
     }
 
+    // Follows the log, then sends a line whose upload the dashboard holds until releaseHeld().
+    static void tickIntoAHeldUpload(Rig &rig, AppModel &model)
+    {
+        tick(model);
+        rig.server.answerWith(acceptedLater);
+        rig.append("@CRVN@{\"n\":1}\n");
+        model.start();
+        QTRY_COMPARE(rig.server.requests().size(), 1);
+    }
+
     std::unique_ptr<AppModel> syncingModel(Rig &rig)
     {
         store(QStringLiteral("linkCode"), QStringLiteral("ABC123"));
@@ -258,12 +268,8 @@ private slots:
     {
         Rig rig;
         auto model = syncingModel(rig);
-        tick(*model);
-        rig.server.answerWith(acceptedLater);
-        rig.append("@CRVN@{\"n\":1}\n");
+        tickIntoAHeldUpload(rig, *model);
         QSignalSpy outcome(model.get(), &AppModel::serverStateChanged);
-        model->start();
-        QTRY_COMPARE(rig.server.requests().size(), 1);
 
         rig.append("@CRVN@{\"n\":2}\n@CRVN@{\"n\":3}\n");
         tick(*model);
@@ -322,12 +328,8 @@ private slots:
     {
         Rig rig;
         auto model = syncingModel(rig);
-        tick(*model);
-        rig.server.answerWith(acceptedLater);
-        rig.append("@CRVN@{\"n\":1}\n");
+        tickIntoAHeldUpload(rig, *model);
         QSignalSpy outcome(model.get(), &AppModel::serverStateChanged);
-        model->start();
-        QTRY_COMPARE(rig.server.requests().size(), 1);
 
         model->setBridgeEnabled(false);
         rig.server.releaseHeld();
