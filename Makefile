@@ -5,8 +5,9 @@ deps:
 	@scripts/install-deps.sh
 
 run: deps
-	@echo "The bridge has no window yet, so there is nothing to start. 'make test' builds it and runs its tests." >&2
-	@exit 1
+	cmake --preset default
+	cmake --build --preset default --target corvane-bridge
+	build/default/CorvaneBridge/corvane-bridge
 
 test: deps test-default test-sanitize
 

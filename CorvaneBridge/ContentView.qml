@@ -1,0 +1,249 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import QtQuick.Layouts
+import CorvaneBridge
+
+// The whole window: header, game, link code, sync switch, live figures, footer.
+ScrollView {
+    id: root
+    required property AppModel model
+
+    readonly property Presentation view: Presentation { model: root.model }
+
+    component Heading: Text {
+        font.pixelSize: 15
+        font.weight: Font.DemiBold
+        color: Theme.text
+    }
+    component Detail: Text {
+        font.pointSize: Theme.points(12.5)
+        color: Theme.text2
+    }
+    // One figure: its value (or "-") above its label, sharing the row equally with the others.
+    component Stat: Column {
+        property string label
+        property string value
+        Layout.fillWidth: true
+        Layout.preferredWidth: 1
+        spacing: 2
+        Text {
+            text: parent.value
+            font.pixelSize: 18
+            font.weight: Font.DemiBold
+            color: Theme.text
+        }
+        Text {
+            text: parent.label
+            font.pixelSize: 11
+            color: Theme.text3
+        }
+    }
+
+    implicitWidth: 420
+    implicitHeight: column.implicitHeight + 40
+    contentWidth: 420
+    contentHeight: implicitHeight
+    ScrollBar.vertical.policy: ScrollBar.AsNeeded
+    ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
+
+    ColumnLayout {
+        id: column
+        x: 20
+        y: 20
+        width: 380
+        spacing: 16
+
+        RowLayout {
+            spacing: 12
+            Layout.bottomMargin: 2
+            LogoMark {
+                objectName: "logo"
+                size: 38
+            }
+            Column {
+                spacing: 1
+                Text {
+                    text: qsTr("Corvane")
+                    font.pixelSize: 18
+                    font.weight: Font.DemiBold
+                    color: Theme.text
+                }
+                Text {
+                    text: qsTr("Bridge")
+                    font.pixelSize: 13
+                    color: Theme.text3
+                }
+            }
+            Item { Layout.fillWidth: true }
+        }
+
+        Card {
+            RowLayout {
+                width: parent.width
+                spacing: 12
+                StatusDot {
+                    objectName: "gameDot"
+                    on: root.model.gameRunning
+                }
+                Column {
+                    spacing: 2
+                    Heading { text: qsTr("Transport Fever 3") }
+                    Detail {
+                        objectName: "gameState"
+                        text: root.model.gameRunning ? qsTr("Running") : qsTr("Not running")
+                    }
+                }
+                Item { Layout.fillWidth: true }
+                BlueButton {
+                    objectName: "launchButton"
+                    text: qsTr("Launch game")
+                    visible: !root.model.gameRunning
+                    Accessible.name: text
+                    onClicked: Game.launch()
+                }
+            }
+        }
+
+        Card {
+            ColumnLayout {
+                width: parent.width
+                spacing: 10
+                Label2 { text: "Link code" }
+                TextField {
+                    id: codeField
+                    objectName: "linkCodeField"
+                    Layout.fillWidth: true
+                    text: root.model.linkCode
+                    placeholderText: qsTr("ABC123")
+                    font.family: "monospace"
+                    font.pixelSize: 16
+                    font.weight: Font.Medium
+                    color: Theme.text
+                    leftPadding: 12
+                    rightPadding: 12
+                    topPadding: 10
+                    bottomPadding: 10
+                    selectByMouse: true
+                    Accessible.name: qsTr("Link code")
+                    background: Rectangle {
+                        objectName: "linkCodeOutline"
+                        radius: 10
+                        color: Qt.rgba(1, 1, 1, 0.05)
+                        border.width: 1
+                        border.color: root.model.codeValid ? Qt.rgba(Theme.blue.r, Theme.blue.g, Theme.blue.b, 0.6)
+                                                           : Theme.lineStrong
+                    }
+                    // The model keeps the filtered code and the field shows it back; the cursor stays
+                    // after what was typed before it.
+                    onTextEdited: {
+                        const keptBeforeCursor = root.view.linkCodeFrom(text.substring(0, cursorPosition)).length
+                        root.model.linkCode = root.view.linkCodeFrom(text)
+                        cursorPosition = Math.min(keptBeforeCursor, length)
+                    }
+                }
+                Text {
+                    text: qsTr("Enter the code from your dashboard on ") + root.view.dashboardHost
+                    font.pointSize: Theme.points(11.5)
+                    color: Theme.text3
+                }
+            }
+        }
+
+        Card {
+            RowLayout {
+                width: parent.width
+                spacing: 12
+                Column {
+                    spacing: 2
+                    Heading { text: qsTr("Sync to dashboard") }
+                    Text {
+                        objectName: "statusLine"
+                        text: root.view.statusLine
+                        font.pointSize: Theme.points(12.5)
+                        color: Theme.tone(root.view.statusTone)
+                    }
+                }
+                Item { Layout.fillWidth: true }
+                Switch {
+                    id: syncSwitch
+                    objectName: "syncSwitch"
+                    checked: root.model.bridgeEnabled
+                    enabled: root.model.codeValid
+                    padding: 0
+                    Accessible.name: qsTr("Sync to dashboard")
+                    onToggled: root.model.bridgeEnabled = checked
+                    indicator: Rectangle {
+                        implicitWidth: 40
+                        implicitHeight: 24
+                        radius: 12
+                        color: syncSwitch.checked ? Theme.blue : Theme.lineStrong
+                        opacity: syncSwitch.enabled ? 1 : 0.4
+                        Rectangle {
+                            x: syncSwitch.checked ? parent.width - width - 2 : 2
+                            y: 2
+                            width: 20
+                            height: 20
+                            radius: 10
+                            color: "white"
+                        }
+                    }
+                }
+            }
+        }
+
+        Card {
+            ColumnLayout {
+                width: parent.width
+                spacing: 14
+                Label2 { text: "Live data" }
+                Text {
+                    objectName: "placeholder"
+                    visible: !root.view.hasMetrics
+                    Layout.fillWidth: true
+                    text: qsTr("No data yet. Start a game with the Corvane mod enabled and it will appear here.")
+                    wrapMode: Text.Wrap
+                    font.pixelSize: 13
+                    color: Theme.text2
+                }
+                Column {
+                    visible: root.view.hasMetrics
+                    spacing: 2
+                    Text {
+                        text: qsTr("Account")
+                        font.pixelSize: 11
+                        color: Theme.text3
+                    }
+                    Text {
+                        objectName: "balance"
+                        text: root.view.balance
+                        font.pixelSize: 26
+                        font.weight: Font.DemiBold
+                        color: Theme.text
+                    }
+                }
+                RowLayout {
+                    visible: root.view.hasMetrics
+                    Layout.fillWidth: true
+                    spacing: 0
+                    Stat { objectName: "lines"; label: "Lines"; value: root.view.lines }
+                    Stat { objectName: "onTime"; label: "On time"; value: root.view.onTime }
+                    Stat { objectName: "vehicles"; label: "In service"; value: root.view.vehicles }
+                }
+                Detail {
+                    objectName: "date"
+                    visible: root.view.hasMetrics && root.view.hasDate
+                    text: root.view.date
+                }
+            }
+        }
+
+        Text {
+            Layout.fillWidth: true
+            Layout.topMargin: 4
+            horizontalAlignment: Text.AlignHCenter
+            text: qsTr("Part of Fernhollow")
+            font.pixelSize: 11
+            color: Theme.text3
+        }
+    }
+}

@@ -1,0 +1,10 @@
+import QtQuick
+
+// The small upper-case caption above a section.
+Text {
+    font.pixelSize: 11
+    font.weight: Font.DemiBold
+    font.letterSpacing: 0.8
+    font.capitalization: Font.AllUppercase
+    color: Theme.text3
+}

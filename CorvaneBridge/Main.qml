@@ -1,0 +1,47 @@
+import QtQuick
+import QtQuick.Controls.Basic
+import CorvaneBridge
+
+// One window of the bridge. Every window shows the same model.
+ApplicationWindow {
+    id: window
+    required property AppModel model
+    required property WindowGroup windows
+
+    title: qsTr("Corvane Bridge")
+    visible: true
+    color: Theme.bg
+    width: 420
+    minimumWidth: 420
+    maximumWidth: 420
+    minimumHeight: 600
+    height: Math.max(600, Math.min(content.implicitHeight, Screen.desktopAvailableHeight - 80))
+
+    // Dark colours for what the controls draw themselves: caret, selection, placeholder, scroll bar.
+    palette {
+        window: Theme.bg
+        windowText: Theme.text
+        base: Theme.panel
+        text: Theme.text
+        button: Theme.panel
+        buttonText: Theme.text
+        highlight: Theme.blue
+        highlightedText: "white"
+        placeholderText: Theme.text3
+        mid: Theme.text3
+        dark: Theme.text2
+    }
+
+    ContentView {
+        id: content
+        anchors.fill: parent
+        model: window.model
+    }
+
+    Shortcut {
+        sequences: [StandardKey.New]
+        onActivated: window.windows.openWindow()
+    }
+
+    Component.onCompleted: model.start()
+}

@@ -1,0 +1,131 @@
+#include "Presentation.h"
+
+#include <QTextBoundaryFinder>
+
+#include <cmath>
+
+#include "Int64.h"
+
+using namespace Qt::StringLiterals;
+
+QString Presentation::statusLine(const Status &status, const QLocale &locale)
+{
+    if (!status.codeValid)
+        return u"Enter a valid link code first"_s;
+    if (!status.bridgeEnabled)
+        return u"Off"_s;
+    switch (status.serverState) {
+    case AppModel::ServerState::idle:
+        return status.gameRunning ? u"Waiting for game data"_s : u"Waiting for game"_s;
+    case AppModel::ServerState::connected:
+        return status.lastSync ? u"Live, last sync "_s + time(*status.lastSync, locale) : u"Live"_s;
+    case AppModel::ServerState::unreachable:
+        return u"Server unreachable"_s;
+    case AppModel::ServerState::rejected:
+        return status.statusMessage.value_or(u"Rejected"_s);
+    }
+    Q_UNREACHABLE();
+}
+
+Presentation::Tone Presentation::statusTone(const Status &status)
+{
+    if (!status.bridgeEnabled || !status.codeValid)
+        return Tone::text3;
+    switch (status.serverState) {
+    case AppModel::ServerState::idle:
+        return Tone::text2;
+    case AppModel::ServerState::connected:
+        return Tone::green;
+    case AppModel::ServerState::unreachable:
+    case AppModel::ServerState::rejected:
+        return Tone::red;
+    }
+    Q_UNREACHABLE();
+}
+
+QString Presentation::currency(std::optional<double> amount, const QLocale &locale)
+{
+    // A balance that is not a number has nothing to show.
+    if (!amount || !std::isfinite(*amount))
+        return u"-"_s;
+    // Qt rounds half away from zero; nearbyint rounds half to even, as a number formatter does.
+    return u"$"_s + locale.toString(std::nearbyint(*amount), 'f', 0);
+}
+
+QString Presentation::percentage(std::optional<double> share)
+{
+    const std::optional<qint64> whole = share ? exactInt64(std::trunc(*share)) : std::nullopt;
+    return whole ? QString::number(*whole) + u'%' : u"-"_s;
+}
+
+QString Presentation::count(std::optional<qint64> value)
+{
+    return value ? QString::number(*value) : u"-"_s;
+}
+
+QString Presentation::time(const QDateTime &moment, const QLocale &locale)
+{
+    // Qt has no medium style; it is the long one without the time zone ("h:mm:ss AP t").
+    QString format;
+    bool quoted = false;
+    for (const QChar c : locale.timeFormat(QLocale::LongFormat)) {
+        quoted ^= c == u'\'';
+        if (quoted || c != u't')
+            format += c;
+    }
+    return locale.toString(moment.toLocalTime().time(), format.simplified());
+}
+
+QString Presentation::linkCodeFrom(const QString &typed)
+{
+    const QString upper = typed.toUpper();
+    QString code;
+    int kept = 0;
+    QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, upper);
+    qsizetype start = 0;
+    for (qsizetype end = graphemes.toNextBoundary(); end > 0 && kept < 12; end = graphemes.toNextBoundary()) {
+        // A cluster is a letter or number by its base character; marks on it come along.
+        const QStringView cluster = QStringView(upper).sliced(start, end - start);
+        if (QChar::isLetterOrNumber(cluster.toUcs4().first())) {
+            code += cluster;
+            ++kept;
+        }
+        start = end;
+    }
+    return code;
+}
+
+void Presentation::setModel(AppModel *model)
+{
+    if (m_model == model)
+        return;
+    if (m_model)
+        disconnect(m_model, nullptr, this, nullptr);
+    m_model = model;
+    if (m_model) {
+        for (auto signal : {&AppModel::linkCodeChanged, &AppModel::bridgeEnabledChanged, &AppModel::gameRunningChanged,
+                            &AppModel::serverStateChanged, &AppModel::lastSyncChanged,
+                            &AppModel::statusMessageChanged, &AppModel::metricsChanged})
+            connect(m_model, signal, this, &Presentation::changed);
+    }
+    emit modelChanged();
+    emit changed();
+}
+
+Presentation::Status Presentation::status() const
+{
+    if (!m_model)
+        return {};
+    return {m_model->codeValid(),   m_model->bridgeEnabled(), m_model->gameRunning(),
+            m_model->serverState(), m_model->lastSync(),      m_model->statusMessage()};
+}
+
+QString Presentation::statusLine() const
+{
+    return statusLine(status());
+}
+
+Presentation::Tone Presentation::statusTone() const
+{
+    return statusTone(status());
+}

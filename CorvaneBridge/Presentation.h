@@ -1,0 +1,89 @@
+#pragma once
+
+#include "AppModel.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <QObject>
+#include <QPointer>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+// The texts and tones the window derives from the model. The rules are pure functions, tested from
+// tables; the object form follows one model and tells QML when to read them again.
+class Presentation : public QObject
+{
+    Q_OBJECT
+    QML_ELEMENT
+    Q_PROPERTY(AppModel *model READ model WRITE setModel NOTIFY modelChanged REQUIRED)
+    Q_PROPERTY(QString statusLine READ statusLine NOTIFY changed)
+    Q_PROPERTY(Tone statusTone READ statusTone NOTIFY changed)
+    Q_PROPERTY(bool hasMetrics READ hasMetrics NOTIFY changed)
+    Q_PROPERTY(QString balance READ balance NOTIFY changed)
+    Q_PROPERTY(QString lines READ lines NOTIFY changed)
+    Q_PROPERTY(QString onTime READ onTime NOTIFY changed)
+    Q_PROPERTY(QString vehicles READ vehicles NOTIFY changed)
+    Q_PROPERTY(bool hasDate READ hasDate NOTIFY changed)
+    Q_PROPERTY(QString date READ date NOTIFY changed)
+    Q_PROPERTY(QString dashboardHost READ dashboardHost CONSTANT)
+
+public:
+    // The theme colour a status line is drawn in; QML maps each to its Theme colour.
+    enum class Tone { text3, text2, green, red };
+    Q_ENUM(Tone)
+
+    struct Status
+    {
+        bool codeValid = false;
+        bool bridgeEnabled = false;
+        bool gameRunning = false;
+        AppModel::ServerState serverState = AppModel::ServerState::idle;
+        std::optional<QDateTime> lastSync;
+        std::optional<QString> statusMessage;
+    };
+
+    static QString statusLine(const Status &status, const QLocale &locale = QLocale());
+    static Tone statusTone(const Status &status);
+    // "$" and the whole amount, rounded half to even, grouped as the locale groups; "-" when absent.
+    static QString currency(std::optional<double> amount, const QLocale &locale = QLocale());
+    // The share is a percentage already: 87.9 shows as "87%".
+    static QString percentage(std::optional<double> share);
+    static QString count(std::optional<qint64> value);
+    // The locale's medium time style: "2:05:09 PM" in the United States.
+    static QString time(const QDateTime &moment, const QLocale &locale = QLocale());
+    // What the link-code field stores for what the user typed.
+    Q_INVOKABLE static QString linkCodeFrom(const QString &typed);
+
+    explicit Presentation(QObject *parent = nullptr) : QObject(parent) {}
+
+    AppModel *model() const { return m_model; }
+    void setModel(AppModel *model);
+
+    QString statusLine() const;
+    Tone statusTone() const;
+    bool hasMetrics() const { return m_model && m_model->metrics(); }
+    QString balance() const { return currency(metric(&Metrics::balance)); }
+    QString lines() const { return count(metric(&Metrics::lines)); }
+    QString onTime() const { return percentage(metric(&Metrics::onTime)); }
+    QString vehicles() const { return count(metric(&Metrics::vehicles)); }
+    bool hasDate() const { return metric(&Metrics::date).has_value(); }
+    QString date() const { return metric(&Metrics::date).value_or(QString()); }
+    QString dashboardHost() const { return Uploader::endpoint().host(); }
+
+signals:
+    void modelChanged();
+    void changed();
+
+private:
+    Status status() const;
+
+    template<typename T>
+    std::optional<T> metric(std::optional<T> Metrics::*field) const
+    {
+        const std::optional<Metrics> metrics = m_model ? m_model->metrics() : std::nullopt;
+        return metrics ? (*metrics).*field : std::nullopt;
+    }
+
+    QPointer<AppModel> m_model;
+};

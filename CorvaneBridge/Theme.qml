@@ -1,0 +1,35 @@
+pragma Singleton
+import QtQuick
+
+// The window's one dark look: a small fixed palette and the blue gradient.
+QtObject {
+    readonly property color bg: "#0B141D"
+    readonly property color panel: "#162433"
+    readonly property color line: Qt.rgba(1, 1, 1, 0.09)
+    readonly property color lineStrong: Qt.rgba(1, 1, 1, 0.16)
+    readonly property color text: "#E9F0F6"
+    readonly property color text2: "#9DB0C1"
+    readonly property color text3: "#6F8599"
+    readonly property color blue: "#2F82D6"
+    readonly property color blueLight: "#4A9AE8"
+    readonly property color green: "#5FD597"
+    readonly property color red: "#FF8A6B"
+
+    // blueLight at the top-left corner of the filled shape to blue at its bottom-right corner;
+    // BlueGradient applies it to a shape's box.
+    readonly property list<GradientStop> blueGrad: [
+        GradientStop { position: 0; color: Theme.blueLight },
+        GradientStop { position: 1; color: Theme.blue }
+    ]
+
+    // A font size in points that renders `pixels` device-independent pixels on this screen. Only for
+    // the half sizes (12.5, 11.5), which font.pixelSize, an integer, cannot take.
+    function points(pixels) {
+        return pixels * 72 / (Qt.application.screens[0].logicalPixelDensity * 25.4)
+    }
+
+    // The colour of a Presentation.Tone.
+    function tone(value) {
+        return [text3, text2, green, red][value]
+    }
+}
