@@ -1,0 +1,69 @@
+// Renders the real window offscreen with live figures and saves it as a PNG, for the README.
+//   window_screenshot OUTPUT.png
+
+#include "AppModel.h"
+#include "HttpsTestServer.h"
+#include "WindowGroup.h"
+
+#include <QFile>
+#include <QGuiApplication>
+#include <QQmlEngine>
+#include <QQuickStyle>
+#include <QQuickWindow>
+#include <QSettings>
+#include <QTemporaryDir>
+
+using namespace Qt::StringLiterals;
+
+int main(int argc, char *argv[])
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    if (argc != 2)
+        qFatal("usage: window_screenshot OUTPUT.png");
+    QQuickStyle::setStyle(u"Basic"_s);
+    QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    HttpsTestServer::trustTestAuthority();
+    HttpsTestServer dashboard;
+    dashboard.answerWith(HttpsTestServer::Answer{200,
+                                                 R"({"ok":true,"updated":1767273909})",
+                                                 "application/json",
+                                                 {},
+                                                 HttpsTestServer::Answer::Delivery::whole,
+                                                 {}});
+
+    const QString log = dir.filePath(u"stdout.txt"_s);
+    QFile(log).open(QIODevice::WriteOnly);
+    AppModel model(
+        {[] { return true; }, [log] { return std::optional(log); }, dashboard.url(), std::chrono::hours(1)});
+    model.setLinkCode(u"K7QM2X"_s);
+    model.setBridgeEnabled(true);
+
+    QQmlEngine engine;
+    WindowGroup windows(engine, model);
+    if (!windows.openWindow())
+        return EXIT_FAILURE;
+    auto *window = windows.findChild<QQuickWindow *>();
+
+    // The first tick sees the game start and follows the log; the line arrives once that tick is done.
+    const auto writeMarkerLine = [&] {
+        QFile file(log);
+        file.open(QIODevice::Append);
+        file.write(R"(@CRVN@ {"balance":2184350.4,"lines":14,"onTime":92.6,"vehicles":63,"date":"17 May 1931"})"
+                   "\n");
+        file.close();
+        model.start();
+    };
+    QObject::connect(&model, &AppModel::gameRunningChanged, &app, writeMarkerLine,
+                     Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+    // Queued, so the whole outcome (the state, then the sync time) has landed.
+    QObject::connect(
+        &model, &AppModel::serverStateChanged, &app,
+        [&] {
+            const bool saved = window->grabWindow().save(QString::fromLocal8Bit(argv[1]));
+            QCoreApplication::exit(saved ? EXIT_SUCCESS : EXIT_FAILURE);
+        },
+        Qt::QueuedConnection);
+    return app.exec();
+}
