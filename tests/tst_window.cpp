@@ -240,10 +240,13 @@ private slots:
         QCOMPARE(m_window->grabWindow().width(), 420);
     }
 
-    void windowsShareTheModel()
+    void theNewWindowShortcutOpensAnotherOnTheSameModel()
     {
-        QQuickWindow *second = openWindow();
-        QVERIFY(second);
+        const qsizetype before = m_windows->children().size();
+        QTest::keyClick(m_window, Qt::Key_N, Qt::ControlModifier);
+        QTRY_COMPARE(m_windows->children().size(), before + 1);
+        auto *second = qobject_cast<QQuickWindow *>(m_windows->children().last());
+        QVERIFY(second && QTest::qWaitForWindowExposed(second));
         item("linkCodeField", second)->forceActiveFocus();
         type(second, "zz9");
         QCOMPARE(item("linkCodeField")->property("text").toString(), u"ZZ9"_s);
