@@ -1,5 +1,6 @@
 #include "AppModel.h"
 #include "HttpsTestServer.h"
+#include "ModelRig.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -22,51 +23,12 @@ using ServerState = AppModel::ServerState;
 
 namespace {
 
-const Answer accepted{200, R"({"ok":true,"updated":1700000000})", "application/json", {}, Delivery::whole, {}};
-const Answer acceptedLater{200, R"({"ok":true,"updated":1700000000})", "application/json", {}, Delivery::held, {}};
-
 QJsonObject sentData(const HttpsTestServer::Request &request)
 {
     return QJsonDocument::fromJson(request.body).object().value(QStringLiteral("data")).toObject();
 }
 
 } // namespace
-
-// A model wired to a temporary log, a game switch the test flips and a local dashboard. Its timer
-// period is an hour, so ticks come only from start(), which runs one at once.
-class Rig
-{
-public:
-    Rig() : log(dir.filePath(QStringLiteral("stdout.txt")))
-    {
-        append("game starting\n@CRVN@{\"balance\":1,\"stale\":true}\n");
-        server.answerWith(accepted);
-    }
-
-    AppModel::Collaborators collaborators()
-    {
-        return {[this] { return gameRunning.load(); },
-                [this]() -> std::optional<QString> {
-                    ++logLookups;
-                    return logExists ? std::optional(log) : std::nullopt;
-                },
-                server.url(), std::chrono::hours(1)};
-    }
-
-    void append(const QByteArray &bytes)
-    {
-        QFile file(log);
-        QVERIFY(file.open(QIODevice::Append));
-        file.write(bytes);
-    }
-
-    QTemporaryDir dir;
-    QString log;
-    bool logExists = true;
-    HttpsTestServer server;
-    std::atomic<bool> gameRunning = false;
-    int logLookups = 0;
-};
 
 class TestAppModel : public QObject
 {
@@ -76,27 +38,11 @@ private:
     static void store(const QString &key, const QVariant &value) { QSettings().setValue(key, value); }
     static QVariant stored(const QString &key) { return QSettings().value(key); }
 
-    // One tick up to its game check (and everything it does synchronously after it).
-    static void tick(AppModel &model)
-    {
-        QSignalSpy checked(&model, &AppModel::gameRunningChanged);
-        model.start();
-        QVERIFY(checked.wait(5000));
-    }
-
-    // One tick that uploads, up to the upload's outcome.
-    static void tickAndUpload(AppModel &model)
-    {
-        QSignalSpy outcome(&model, &AppModel::serverStateChanged);
-        model.start();
-        QVERIFY(outcome.wait(10000));
-    }
-
     // Follows the log, then sends a line whose upload the dashboard holds until releaseHeld().
     static void tickIntoAHeldUpload(Rig &rig, AppModel &model)
     {
         tick(model);
-        rig.server.answerWith(acceptedLater);
+        rig.server.answerWith(Rig::acceptedLater);
         rig.append("@CRVN@{\"n\":1}\n");
         model.start();
         QTRY_COMPARE(rig.server.requests().size(), 1);
@@ -278,7 +224,7 @@ private slots:
         QCOMPARE(rig.server.requests().size(), 1);
         QCOMPARE(outcome.size(), 0);
 
-        rig.server.answerWith(accepted);
+        rig.server.answerWith(Rig::accepted);
         rig.server.releaseHeld();
         QVERIFY(outcome.wait());
         tickAndUpload(*model);

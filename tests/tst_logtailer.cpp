@@ -174,18 +174,6 @@ private slots:
         QCOMPARE(shown(m_tailer.poll()), absent);
         QCOMPARE(shown(m_tailer.poll()), absent);
     }
-
-    void aLinkToARegularLogIsFollowed()
-    {
-        const QString target = m_dir->filePath(QStringLiteral("real.txt"));
-        QVERIFY(QFile::link(target, logPath()));
-        QFile file(target);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        m_tailer.open(logPath());
-        file.write("@CRVN@{\"linked\":1}\n");
-        file.flush();
-        QCOMPARE(shown(m_tailer.poll()), "{\"linked\":1}");
-    }
 };
 
 QTEST_GUILESS_MAIN(TestLogTailer)

@@ -43,15 +43,6 @@ class TestUploader : public QObject
 private slots:
     void initTestCase() { HttpsTestServer::trustTestAuthority(); }
 
-    void theEndpointIsTheDashboardsIngestPath()
-    {
-        const QUrl endpoint = Uploader::endpoint();
-        QCOMPARE(endpoint.scheme(), QStringLiteral("https"));
-        QCOMPARE(endpoint.path(), QStringLiteral("/api/ingest.php"));
-        QCOMPARE(endpoint.port(), -1);
-        QVERIFY(!endpoint.host().isEmpty() && !endpoint.hasQuery() && !endpoint.hasFragment());
-    }
-
     void theRequestCarriesExactlyCodeSourceAndData()
     {
         HttpsTestServer server;

@@ -1,5 +1,5 @@
 #include "AppModel.h"
-#include "HttpsTestServer.h"
+#include "ModelRig.h"
 #include "WindowGroup.h"
 
 #include <QFile>
@@ -75,33 +75,19 @@ private:
         return image.pixelColor(of->mapToScene(local).toPoint());
     }
 
-    void tick()
-    {
-        QSignalSpy checked(m_model.get(), &AppModel::gameRunningChanged);
-        m_model->start();
-        QVERIFY(checked.wait());
-    }
-
     // Sync on with a valid code, the game running, and one upload of `payload` done.
     void syncPayload(const QByteArray &payload)
     {
         m_model->setLinkCode(u"ABC123"_s);
         m_model->setBridgeEnabled(true);
-        m_gameRunning = true;
-        tick();
-        QFile log(m_log);
-        QVERIFY(log.open(QIODevice::Append));
-        log.write("@CRVN@" + payload + '\n');
-        log.close();
-        QSignalSpy outcome(m_model.get(), &AppModel::serverStateChanged);
-        m_model->start();
-        QVERIFY(outcome.wait());
+        m_rig->gameRunning = true;
+        tick(*m_model);
+        m_rig->append("@CRVN@" + payload + '\n');
+        tickAndUpload(*m_model);
     }
 
-    QTemporaryDir m_dir;
-    QString m_log;
-    std::unique_ptr<HttpsTestServer> m_server;
-    std::atomic<bool> m_gameRunning = false;
+    QTemporaryDir m_settingsDir;
+    std::unique_ptr<Rig> m_rig;
     std::unique_ptr<AppModel> m_model;
     std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<WindowGroup> m_windows;
@@ -111,19 +97,15 @@ private slots:
     void initTestCase()
     {
         QQuickStyle::setStyle(u"Basic"_s);
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_dir.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
         HttpsTestServer::trustTestAuthority();
-        m_log = m_dir.filePath(u"stdout.txt"_s);
-        QFile(m_log).open(QIODevice::WriteOnly);
     }
 
     void init()
     {
         QSettings().clear();
-        m_gameRunning = false;
-        m_server = std::make_unique<HttpsTestServer>();
-        m_model = std::make_unique<AppModel>(AppModel::Collaborators{
-            [this] { return m_gameRunning.load(); }, [this] { return std::optional(m_log); }, m_server->url(), std::chrono::hours(1)});
+        m_rig = std::make_unique<Rig>();
+        m_model = std::make_unique<AppModel>(m_rig->collaborators());
         m_engine = std::make_unique<QQmlEngine>();
         m_windows = std::make_unique<WindowGroup>(*m_engine, *m_model);
         // The window's first tick comes as it appears, without waiting for the hour-long period.
@@ -138,6 +120,7 @@ private slots:
         m_windows.reset();
         m_engine.reset();
         m_model.reset();
+        m_rig.reset();
     }
 
     void aNewWindowShowsTheModelsInitialState()
@@ -204,13 +187,13 @@ private slots:
     {
         auto *dot = item("gameDot");
         QVERIFY(near(pixelAt(dot, {5, 5}), text3));
-        m_gameRunning = true;
-        tick();
+        m_rig->gameRunning = true;
+        tick(*m_model);
         QCOMPARE(item("gameState")->property("text").toString(), u"Running"_s);
         QVERIFY(!item("launchButton")->isVisible());
         QVERIFY(near(pixelAt(dot, {5, 5}), green));
-        m_gameRunning = false;
-        tick();
+        m_rig->gameRunning = false;
+        tick(*m_model);
         QVERIFY(item("launchButton")->isVisible());
     }
 
