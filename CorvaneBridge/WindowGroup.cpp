@@ -27,3 +27,14 @@ bool WindowGroup::openWindow()
         });
     return true;
 }
+
+void WindowGroup::raise()
+{
+    const QList<QWindow *> windows = findChildren<QWindow *>(Qt::FindDirectChildrenOnly);
+    if (windows.isEmpty())
+        return;
+    QWindow *window = windows.last();
+    window->showNormal();
+    window->raise();
+    window->requestActivate();
+}

@@ -19,6 +19,8 @@ public:
 
     // Opens one more main window; false (with the reasons printed) when the QML could not be built.
     Q_INVOKABLE bool openWindow();
+    // Brings the newest window to the front, as when the user starts the bridge a second time.
+    void raise();
 
 private:
     QQmlEngine &m_engine;

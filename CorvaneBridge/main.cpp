@@ -1,9 +1,11 @@
 #include "AppModel.h"
+#include "SingleInstance.h"
 #include "WindowGroup.h"
 
 #include <QGuiApplication>
 #include <QQmlEngine>
 #include <QQuickStyle>
+#include <QStandardPaths>
 
 int main(int argc, char *argv[])
 {
@@ -12,6 +14,11 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationDomain(QStringLiteral("corvane.app"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvane Bridge"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Corvane Bridge"));
+
+    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    if (!instance.claim())
+        return EXIT_SUCCESS; // the running bridge comes to the front instead
+
     // The window draws its own dark look; the Basic style lets it do so on every platform.
     QQuickStyle::setStyle(QStringLiteral("Basic"));
 
@@ -21,5 +28,6 @@ int main(int argc, char *argv[])
     WindowGroup windows(engine, model);
     if (!windows.openWindow())
         return EXIT_FAILURE;
+    QObject::connect(&instance, &SingleInstance::activationRequested, &windows, &WindowGroup::raise);
     return app.exec();
 }
