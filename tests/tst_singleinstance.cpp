@@ -21,6 +21,8 @@ private slots:
     void aSecondClaimKnocksAndStepsAside()
     {
         QTemporaryDir dir;
+        QFile leftover(dir.filePath(QStringLiteral("corvane-bridge.socket"))); // from a crashed run
+        QVERIFY(leftover.open(QIODevice::WriteOnly));
         SingleInstance first(dir.path());
         SingleInstance second(dir.path());
         QVERIFY(first.claim());
@@ -62,10 +64,6 @@ private slots:
         QProcess third;
         start(third);
         QTRY_COMPARE(lockOwner(lock), QByteArray::number(third.processId()));
-        QProcess fourth; // knocks on the socket the third made in place of the dead one's
-        start(fourth);
-        QVERIFY(fourth.waitForFinished(10000));
-        QCOMPARE(fourth.exitCode(), 0);
         third.terminate();
         QVERIFY(third.waitForFinished());
     }
