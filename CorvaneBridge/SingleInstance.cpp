@@ -28,7 +28,8 @@ bool SingleInstance::claim()
         knock.waitForConnected(2000);
         return false;
     }
-    QLocalServer::removeServer(m_socketPath); // left behind by a run that crashed
+    // Only this user may knock. With this option Qt binds in a private folder and renames the socket
+    // into place, which also replaces one left behind by a run that crashed.
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
     m_server.listen(m_socketPath);
     return true;
