@@ -2,7 +2,9 @@
 #include "SingleInstance.h"
 #include "WindowGroup.h"
 
+#include <QDir>
 #include <QGuiApplication>
+#include <QIcon>
 #include <QQmlEngine>
 #include <QQuickStyle>
 #include <QStandardPaths>
@@ -14,10 +16,16 @@ int main(int argc, char *argv[])
     QCoreApplication::setOrganizationDomain(QStringLiteral("corvane.app"));
     QCoreApplication::setApplicationName(QStringLiteral("Corvane Bridge"));
     QGuiApplication::setApplicationDisplayName(QStringLiteral("Corvane Bridge"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("app.corvane.Bridge"));
 
     SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
     if (!instance.claim())
         return EXIT_SUCCESS; // the running bridge comes to the front instead
+
+    QIcon icon;
+    for (const QFileInfo &file : QDir(QStringLiteral(":/icons")).entryInfoList())
+        icon.addFile(file.filePath());
+    QGuiApplication::setWindowIcon(icon);
 
     // The window draws its own dark look; the Basic style lets it do so on every platform.
     QQuickStyle::setStyle(QStringLiteral("Basic"));
