@@ -1,5 +1,7 @@
 # The two commands a newcomer needs: `make run` and `make test`. Everything else is plain CMake presets.
-.PHONY: deps run test test-default test-sanitize bench clean
+SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
+
+.PHONY: deps run test test-default test-sanitize bench footprint clean
 
 deps:
 	@scripts/install-deps.sh
@@ -25,6 +27,11 @@ bench: deps
 	cmake --preset default
 	cmake --build --preset default
 	bench/run.sh build/default
+
+footprint: deps
+	cmake --preset default
+	cmake --build --preset default
+	$(SUDO) bench/footprint.py build/default
 
 clean:
 	rm -rf build

@@ -1,6 +1,5 @@
 import QtQuick
 import QtQuick.Controls.Basic
-import QtQuick.Shapes
 
 // An action button: white label on a capsule of the blue gradient, dimmed while held down.
 Button {
@@ -22,22 +21,22 @@ Button {
         verticalAlignment: Text.AlignVCenter
     }
 
-    background: Shape {
-        id: capsule
-        readonly property real r: height / 2
+    // A capsule: half circles at both ends, the gradient across its own box.
+    background: Canvas {
         implicitWidth: button.implicitContentWidth + button.leftPadding + button.rightPadding
         implicitHeight: button.implicitContentHeight + button.topPadding + button.bottomPadding
-        layer.enabled: true
-        layer.samples: 4
-        ShapePath {
-            strokeColor: "transparent"
-            fillGradient: BlueGradient { size: Qt.size(capsule.width, capsule.height) }
-            startX: capsule.r
-            startY: 0
-            PathLine { x: capsule.width - capsule.r; y: 0 }
-            PathArc { x: capsule.width - capsule.r; y: capsule.height; radiusX: capsule.r; radiusY: capsule.r }
-            PathLine { x: capsule.r; y: capsule.height }
-            PathArc { x: capsule.r; y: 0; radiusX: capsule.r; radiusY: capsule.r }
+        onWidthChanged: requestPaint()
+        onHeightChanged: requestPaint()
+        onPaint: {
+            const context = getContext("2d")
+            const r = height / 2
+            context.reset()
+            context.fillStyle = Theme.blueGradient(context, width, height)
+            context.beginPath()
+            context.arc(width - r, r, r, -Math.PI / 2, Math.PI / 2)
+            context.arc(r, r, r, Math.PI / 2, 3 * Math.PI / 2)
+            context.closePath()
+            context.fill()
         }
     }
 }

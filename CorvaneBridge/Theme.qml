@@ -15,12 +15,19 @@ QtObject {
     readonly property color green: "#5FD597"
     readonly property color red: "#FF8A6B"
 
-    // blueLight at the top-left corner of the filled shape to blue at its bottom-right corner;
-    // BlueGradient applies it to a shape's box.
+    // blueLight at the top-left corner of the filled shape to blue at its bottom-right corner.
     readonly property list<GradientStop> blueGrad: [
         GradientStop { position: 0; color: Theme.blueLight },
         GradientStop { position: 1; color: Theme.blue }
     ]
+
+    // blueGrad for a Canvas, diagonally across a box of width × height.
+    function blueGradient(context, width, height) {
+        const gradient = context.createLinearGradient(0, 0, width, height)
+        for (let i = 0; i < blueGrad.length; ++i)
+            gradient.addColorStop(blueGrad[i].position, blueGrad[i].color)
+        return gradient
+    }
 
     // A font size in points that renders `pixels` device-independent pixels on this screen. Only for
     // the half sizes (12.5, 11.5), which font.pixelSize, an integer, cannot take.

@@ -2,7 +2,6 @@
 #include "SingleInstance.h"
 #include "WindowGroup.h"
 
-#include <QDir>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QQmlEngine>
@@ -22,9 +21,11 @@ int main(int argc, char *argv[])
     if (!instance.claim())
         return EXIT_SUCCESS; // the running bridge comes to the front instead
 
+    // The window icon at the sizes title bars and task switchers use; the desktop's icon theme has
+    // the large ones. (X11 decodes and copies every size the icon holds.)
     QIcon icon;
-    for (const QFileInfo &file : QDir(QStringLiteral(":/icons")).entryInfoList())
-        icon.addFile(file.filePath());
+    for (const int size : {16, 24, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icons/corvane-bridge-%1.png").arg(size));
     QGuiApplication::setWindowIcon(icon);
 
     // The window draws its own dark look; the Basic style lets it do so on every platform.

@@ -65,7 +65,7 @@ void HttpsTestServer::trustTestAuthority()
     QSslConfiguration::setDefaultConfiguration(configuration);
 }
 
-HttpsTestServer::HttpsTestServer(const QString &certificate, QObject *parent) : QObject(parent)
+HttpsTestServer::HttpsTestServer(const QString &certificate, quint16 port, QObject *parent) : QObject(parent)
 {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
     configuration.setLocalCertificate(QSslCertificate(readFile(certificateDir() + '/' + certificate + ".pem")));
@@ -78,7 +78,7 @@ HttpsTestServer::HttpsTestServer(const QString &certificate, QObject *parent) : 
         while (m_server.hasPendingConnections())
             serve(qobject_cast<QSslSocket *>(m_server.nextPendingConnection()));
     });
-    if (!m_server.listen(QHostAddress::LocalHost, 0))
+    if (!m_server.listen(QHostAddress::LocalHost, port))
         qFatal("test server cannot listen: %s", qPrintable(m_server.errorString()));
 }
 

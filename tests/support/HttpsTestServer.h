@@ -44,7 +44,9 @@ public:
     };
 
     // `certificate` names a pair made by make-test-certs.sh: "server", "wronghost" or "untrusted".
-    explicit HttpsTestServer(const QString &certificate = QStringLiteral("server"), QObject *parent = nullptr);
+    // Port 0 lets the system pick one.
+    explicit HttpsTestServer(const QString &certificate = QStringLiteral("server"), quint16 port = 0,
+                             QObject *parent = nullptr);
 
     QUrl url(const QString &path = QStringLiteral("/api/ingest.php")) const;
     quint16 port() const { return m_server.serverPort(); }
