@@ -94,6 +94,8 @@ QFuture<Uploader::Result> Uploader::send(const QUrl &url, const QString &code, c
     post.setTransferTimeout(int(limits.idle.count()));
     post.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
     QNetworkReply *reply = network().post(post, body);
+    // Qt stops reading from the connection while this much is waiting, so a huge answer never piles up.
+    reply->setReadBufferSize(limits.maxAnswerBytes + 1);
 
     auto exchange = std::make_shared<Exchange>();
     exchange->promise.start();
