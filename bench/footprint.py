@@ -4,10 +4,11 @@ text), in the same run on the same machine, and prints a Markdown report.
 
   sudo bench/footprint.py [BUILD_DIR]      (default build/default; needs root for its sandbox)
 
-Everything runs in private network and mount namespaces: there corvane.app is 127.0.0.1, where a
-stand-in dashboard answers with a certificate from the tests' authority, which is the only one the
-sandbox trusts. The bridge binary is the one users get; nothing is injected into it.
+Everything runs in the tests' sandbox (tests/support/sandbox.py): corvane.app is 127.0.0.1 there, a
+stand-in dashboard answers with a certificate of the tests' authority, the only one trusted. The
+bridge binary is the one users get; nothing is injected into it.
 """
+import json
 import os
 import random
 import shutil
@@ -18,6 +19,10 @@ import tempfile
 import threading
 import time
 
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../tests/support"))
+import sandbox  # noqa: E402
+
+DISPLAY = ":77"
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 PAGE_KIB = os.sysconf("SC_PAGE_SIZE") // 1024
 
@@ -31,39 +36,8 @@ def resident_mib(pid):
     return int(open(f"/proc/{pid}/statm").read().split()[1]) * PAGE_KIB / 1024
 
 
-def enter_sandbox(build):
-    """Re-runs this script in new network and mount namespaces, as root."""
-    if os.geteuid() != 0:
-        sys.exit("footprint.py needs root for its network and mount namespaces")
-    os.execvp("unshare", ["unshare", "--net", "--mount", "--fork", sys.executable, __file__, build, "--inside"])
-
-
-def prepare_sandbox(build, scratch):
-    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
-    hosts = os.path.join(scratch, "hosts")
-    with open(hosts, "w") as f:
-        f.write("127.0.0.1 localhost\n127.0.0.1 corvane.app\n")
-    certs = os.path.join(scratch, "certs")
-    os.mkdir(certs)
-    shutil.copy(os.path.join(build, "tests/certs/ca.pem"), certs)
-    subprocess.run(["openssl", "rehash", certs], check=True)
-    subprocess.run(["mount", "--make-rprivate", "/"], check=True)
-    subprocess.run(["mount", "--bind", hosts, "/etc/hosts"], check=True)
-    subprocess.run(["mount", "--bind", certs, "/etc/ssl/certs"], check=True)
-    xvfb = subprocess.Popen(["Xvfb", ":77", "-nolisten", "tcp", "-screen", "0", "1280x1024x24"],
-                            stderr=subprocess.DEVNULL)
-    time.sleep(1)
-    dashboard = subprocess.Popen([os.path.join(build, "tools/dashboard_standin"), "443"],
-                                 stdout=subprocess.PIPE, text=True)
-    assert dashboard.stdout.readline().startswith("listening")
-    return xvfb, dashboard
-
-
 def environment(home):
-    env = dict(os.environ, DISPLAY=":77", HOME=home, XDG_RUNTIME_DIR=os.path.join(home, "run"),
-               QSG_RENDER_LOOP="basic")
-    os.makedirs(env["XDG_RUNTIME_DIR"], mode=0o700, exist_ok=True)
-    return env
+    return dict(sandbox.app_environment(home, DISPLAY), QSG_RENDER_LOOP="basic")
 
 
 def time_to_first_frame(command, home, runs=5):
@@ -97,26 +71,19 @@ def idle_footprint(command, home):
 
 
 def make_home(scratch, name):
-    home = os.path.join(scratch, name)
-    config = os.path.join(home, ".config/Corvane")
-    os.makedirs(config)
-    with open(os.path.join(config, "Corvane Bridge.conf"), "w") as f:
-        f.write("[General]\nlinkCode=BENCH1\nbridgeEnabled=true\n")
-    log = os.path.join(home, ".local/share/Steam/userdata/1/3493540/local/crash_dump/stdout.txt")
-    os.makedirs(os.path.dirname(log))
-    open(log, "w").close()
-    return home, log
+    """A home where sync is on with a valid code, and the game's log (returned too)."""
+    home = sandbox.make_home(scratch, name, {"linkCode": "BENCH1", "bridgeEnabled": "true"})
+    return home, sandbox.add_log(home, 1, time.time())
 
 
-def syncing_footprint(app, build, scratch, dashboard):
+def syncing_footprint(app, build, scratch):
     """With the game running and a marker line about every second: CPU over the next 60 s, and the
     delay from each uploaded line's writing to the dashboard receiving it."""
     home, log = make_home(scratch, "syncing")
     game = os.path.join(scratch, "TransportFever3")
     shutil.copy(os.path.join(build, "tests/fake_game"), game)
     game_process = subprocess.Popen([game])
-    received = []
-    threading.Thread(target=lambda: [received.append(line) for line in dashboard.stdout], daemon=True).start()
+    dashboard = sandbox.Dashboard(build)
     process = subprocess.Popen([app], env=environment(home), stderr=subprocess.DEVNULL)
     time.sleep(10)
     written = {}
@@ -129,25 +96,23 @@ def syncing_footprint(app, build, scratch, dashboard):
             f.write(f'[game] @CRVN@ {{"seq":{sequence},"balance":{1000 + sequence},"lines":3}}\n')
         time.sleep(jitter.uniform(0.5, 1.5))
     cpu = cpu_seconds(process.pid) - before
-    time.sleep(4)
+    delays = []
+    while request := dashboard.next_request(timeout=4):
+        at, body = request
+        delays.append(at - written[json.loads(body)["data"]["seq"]])
     process.kill()
     game_process.kill()
-    delays = []
-    for line in received:
-        _, at, body = line.split(" ", 2)
-        sequence = int(body.split('"seq":')[1].split(",")[0].split("}")[0])
-        delays.append(int(at) - written[sequence])
+    dashboard.stop()
     return cpu, delays
 
 
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/default")
-    if "--inside" not in sys.argv:
-        enter_sandbox(build)
+    sandbox.enter([__file__, build])
     app = os.path.join(build, "CorvaneBridge/corvane-bridge")
     floor = os.path.join(build, "bench/bench_floor")
     scratch = tempfile.mkdtemp(prefix="corvane-footprint-")
-    xvfb, dashboard = prepare_sandbox(build, scratch)
+    xvfb = sandbox.prepare(build, scratch, DISPLAY)
     try:
         app_home, _ = make_home(scratch, "app")
         floor_home, _ = make_home(scratch, "floor")
@@ -162,9 +127,8 @@ def main():
             t.start()
         for t in threads:
             t.join()
-        cpu_syncing, delays = syncing_footprint(app, build, scratch, dashboard)
+        cpu_syncing, delays = syncing_footprint(app, build, scratch)
     finally:
-        dashboard.kill()
         xvfb.kill()
         shutil.rmtree(scratch, ignore_errors=True)
 
