@@ -13,7 +13,6 @@
 namespace {
 
 const QByteArray marker = QByteArrayLiteral("@CRVN@");
-constexpr qint64 blockBytes = 64 * 1024;
 
 // Anything but a regular file (a pipe, a device, a directory) could block a read or never end, so it
 // counts as unreadable. On Unix the type is checked on the opened descriptor, which closes the gap
@@ -41,7 +40,9 @@ bool openRegularFile(QFile &file, const QString &path)
 class RegionReader
 {
 public:
-    RegionReader(QFile &file, qint64 begin) : m_file(file), m_begin(begin) {}
+    RegionReader(QFile &file, qint64 begin, qint64 blockBytes) : m_file(file), m_begin(begin), m_blockBytes(blockBytes)
+    {
+    }
 
     qint64 begin() const { return m_begin; }
     bool failed() const { return m_failed; }
@@ -51,7 +52,7 @@ public:
     {
         for (qint64 pos = end; pos > m_begin && !m_failed;) {
             if (!(m_blockStart < pos && pos <= m_blockStart + m_block.size()))
-                load(std::max(m_begin, pos - blockBytes), pos);
+                load(std::max(m_begin, pos - m_blockBytes), pos);
             const qsizetype found = m_block.lastIndexOf('\n', pos - m_blockStart - 1);
             if (found >= 0)
                 return m_blockStart + found;
@@ -81,6 +82,7 @@ private:
 
     QFile &m_file;
     const qint64 m_begin;
+    const qint64 m_blockBytes;
     qint64 m_blockStart = 0;
     QByteArray m_block;
     bool m_failed = false;
@@ -112,14 +114,14 @@ std::optional<QString> markerPayload(const QByteArray &line)
 // Walks the complete lines of the region from the last one back, and returns the first marker payload
 // found. The first line of the region continues `carry`, the unfinished line of the previous poll.
 std::optional<QString> newestPayload(RegionReader &reader, qint64 lastNewline, const QByteArray &carry,
-                                     bool carryIsLongLine)
+                                     bool carryIsLongLine, qsizetype maxLineBytes)
 {
     for (qint64 lineEnd = lastNewline; !reader.failed();) {
         const qint64 previous = reader.lastNewlineBefore(lineEnd);
         const bool firstLine = previous < reader.begin();
         const qint64 start = firstLine ? reader.begin() : previous + 1;
         const QByteArray prefix = firstLine ? carry : QByteArray();
-        const bool tooLong = (firstLine && carryIsLongLine) || prefix.size() + (lineEnd - start) > LogTailer::maxLineBytes;
+        const bool tooLong = (firstLine && carryIsLongLine) || prefix.size() + (lineEnd - start) > maxLineBytes;
         if (!tooLong) {
             if (auto payload = markerPayload(prefix + reader.bytes(start, lineEnd)))
                 return payload;
@@ -166,7 +168,7 @@ std::optional<QString> LogTailer::poll()
     if (m_offset >= size)
         return std::nullopt;
 
-    RegionReader reader(file, m_offset);
+    RegionReader reader(file, m_offset, m_limits.blockBytes);
     const qint64 lastNewline = reader.lastNewlineBefore(size);
     const bool lineEnded = lastNewline >= m_offset;
 
@@ -174,7 +176,7 @@ std::optional<QString> LogTailer::poll()
     const qint64 tailStart = lineEnded ? lastNewline + 1 : m_offset;
     QByteArray carry = lineEnded ? QByteArray() : m_carry;
     bool skipping = !lineEnded && m_skippingLongLine;
-    if (skipping || carry.size() + (size - tailStart) > maxLineBytes) {
+    if (skipping || carry.size() + (size - tailStart) > m_limits.maxLineBytes) {
         carry.clear();
         skipping = true;
     } else {
@@ -183,7 +185,7 @@ std::optional<QString> LogTailer::poll()
 
     std::optional<QString> payload;
     if (lineEnded)
-        payload = newestPayload(reader, lastNewline, m_carry, m_skippingLongLine);
+        payload = newestPayload(reader, lastNewline, m_carry, m_skippingLongLine, m_limits.maxLineBytes);
     if (reader.failed()) // the file shrank while we read it; the next poll starts over from its start
         return std::nullopt;
     m_offset = size;

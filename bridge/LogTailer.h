@@ -10,12 +10,19 @@
 //
 // A poll scans the append backwards from its end, so its cost and memory follow the distance to the
 // newest marker line, not the size of the append. Lines are split at the byte 0x0A and decoded as
-// UTF-8 one by one, so a broken line never takes a valid one with it. A line longer than
-// maxLineBytes is ignored whole, also when it arrives over several polls.
+// UTF-8 one by one, so a broken line never takes a valid one with it. A line longer than the limit
+// is ignored whole, also when it arrives over several polls.
 class LogTailer
 {
 public:
-    static constexpr qsizetype maxLineBytes = 1024 * 1024;
+    struct Limits
+    {
+        qsizetype maxLineBytes = 1024 * 1024; // a longer line is ignored
+        qint64 blockBytes = 64 * 1024;        // how much one read takes
+    };
+
+    LogTailer() = default;
+    explicit LogTailer(Limits limits) : m_limits(limits) {}
 
     // Follows `path` from its current end; what the file already holds is never reported.
     void open(const QString &path);
@@ -23,7 +30,10 @@ public:
     // Stops following; the next poll touches no file.
     void reset();
 
+    const Limits &limits() const { return m_limits; }
+
 private:
+    Limits m_limits;
     std::optional<QString> m_path;
     qint64 m_offset = 0;
     QByteArray m_carry; // start of a line whose line feed has not arrived yet

@@ -10,7 +10,7 @@
 namespace {
 
 const QString absent = QStringLiteral("<absent>");
-const QByteArray longLine(LogTailer::maxLineBytes + 1, 'x');
+const QByteArray longLine(LogTailer::Limits().maxLineBytes + 1, 'x');
 
 QString shown(const std::optional<QString> &payload)
 {
@@ -96,11 +96,15 @@ private slots:
         QFETCH(QList<QByteArray>, appends);
         QFETCH(QStringList, expected);
 
+        // A second tailer reads in 3-byte blocks, so every row also crosses block boundaries.
+        LogTailer smallBlocks({LogTailer::Limits().maxLineBytes, 3});
         write(before);
         m_tailer.open(logPath());
+        smallBlocks.open(logPath());
         for (qsizetype i = 0; i < appends.size(); ++i) {
             write(appends[i]);
             QCOMPARE(shown(m_tailer.poll()), expected[i]);
+            QCOMPARE(shown(smallBlocks.poll()), expected[i]);
         }
     }
 
