@@ -1,7 +1,7 @@
 # The two commands a newcomer needs: `make run` and `make test`. Everything else is plain CMake presets.
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: deps run test test-default test-sanitize bench footprint clean
+.PHONY: deps run test test-default test-sanitize test-fuzz fuzz bench footprint clean
 
 deps:
 	@scripts/install-deps.sh
@@ -11,7 +11,7 @@ run: deps
 	cmake --build --preset default --target corvane-bridge
 	build/default/CorvaneBridge/corvane-bridge
 
-test: deps test-default test-sanitize
+test: deps test-default test-sanitize test-fuzz
 
 test-default:
 	cmake --preset default
@@ -22,6 +22,16 @@ test-sanitize:
 	cmake --preset sanitize
 	cmake --build --preset sanitize
 	ctest --preset sanitize
+
+# Each fuzzer for FUZZ_SECONDS (45 as part of `make test`); `make fuzz FUZZ_SECONDS=3600` for longer.
+FUZZ_SECONDS ?= 45
+
+test-fuzz:
+	cmake --preset fuzz -DCORVANE_FUZZ_SECONDS=$(FUZZ_SECONDS)
+	cmake --build --preset fuzz
+	ctest --preset fuzz
+
+fuzz: deps test-fuzz
 
 bench: deps
 	cmake --preset default

@@ -15,7 +15,7 @@ if ! command -v apt-get >/dev/null; then
 fi
 
 packages=(
-    build-essential cmake ninja-build openssl
+    build-essential cmake ninja-build openssl clang libclang-rt-14-dev
     qt6-base-dev qt6-declarative-dev libgl-dev
     qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
     qml6-module-qtquick-controls qml6-module-qtquick-templates
