@@ -86,6 +86,7 @@ private slots:
         QTest::newRow("the text false") << QVariant() << QVariant("false") << "" << false;
         QTest::newRow("not a boolean: yes") << QVariant() << QVariant("yes") << "" << false;
         QTest::newRow("not a boolean: 1") << QVariant() << QVariant(1) << "" << false;
+        QTest::newRow("a code of 10,000 characters") << QVariant(QString(10000, u'a')) << QVariant() << QString(10000, u'A') << false;
     }
 
     void constructionReadsTheStore()
@@ -110,6 +111,21 @@ private slots:
         QVERIFY(!model.metrics());
         QCOMPARE(stored(QStringLiteral("linkCode")), storedCode); // not written back
         QCOMPARE(rig.logLookups, 0);                              // a stored "on" opens nothing
+    }
+
+    void aCorruptSettingsFileReadsAsEmpty()
+    {
+        QDir().mkpath(m_settingsDir->filePath(u"Corvane"_s));
+        QFile file(m_settingsDir->filePath(u"Corvane/Corvane Bridge.conf"_s));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("\xff\xfe[General\nlinkCode=\"unterminated\nbridgeEnabled=\x00\x01\n[[[=\n");
+        file.close();
+        Rig rig;
+        AppModel model(rig.collaborators());
+        QVERIFY(!model.codeValid());
+        QCOMPARE(model.bridgeEnabled(), false);
+        model.setLinkCode(u"ABC123"_s); // and it can be written again
+        QCOMPARE(QSettings().value(u"linkCode"_s).toString(), u"ABC123"_s);
     }
 
     void writesNotifyFirstAndPersistEveryTime()

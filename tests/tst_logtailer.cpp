@@ -6,6 +6,7 @@
 #include <QTest>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -106,6 +107,39 @@ private slots:
             QCOMPARE(shown(m_tailer.poll()), expected[i]);
             QCOMPARE(shown(smallBlocks.poll()), expected[i]);
         }
+    }
+
+    // Read back from its end, a line of 200 MiB costs reads but never memory, and is dropped whole.
+    void aHugeLineWithoutLineFeedIsDropped()
+    {
+        m_tailer.open(logPath());
+        QFile file(logPath());
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.resize(200 * 1024 * 1024)); // sparse: 200 MiB of NUL bytes, no line feed
+        QCOMPARE(shown(m_tailer.poll()), absent);
+        file.close();
+        write("@CRVN@{\"tail\":1}\n@CRVN@{\"after\":1}\n");
+        QCOMPARE(shown(m_tailer.poll()), "{\"after\":1}");
+    }
+
+    void anUnreadableLogIsSkippedUntilItIsReadableAgain()
+    {
+        write("first\n");
+        m_tailer.open(logPath());
+        write("@CRVN@{\"a\":1}\n");
+        QVERIFY(QFile::setPermissions(logPath(), {}));
+        {
+            // Root reads anything; the check runs as nobody then.
+            const bool asRoot = ::geteuid() == 0;
+            if (asRoot)
+                QCOMPARE(::seteuid(65534), 0);
+            const std::optional<QString> payload = m_tailer.poll();
+            if (asRoot)
+                QCOMPARE(::seteuid(0), 0);
+            QCOMPARE(shown(payload), absent);
+        }
+        QVERIFY(QFile::setPermissions(logPath(), QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(shown(m_tailer.poll()), "{\"a\":1}"); // nothing was consumed meanwhile
     }
 
     void aShorterFileIsReadFromItsStart()

@@ -118,6 +118,7 @@ private slots:
         QTest::newRow("a message that is a number") << json(400, R"({"error":42})") << rejected("Server error 400");
         QTest::newRow("an answer over 1 MiB is not accepted")
             << json(200, R"({"ok":true,"pad":")" + QByteArray(1024 * 1024, 'x') + R"("})") << rejected("Server error 200");
+        QTest::newRow("an answer of 50 MiB") << json(200, QByteArray(50 * 1024 * 1024, ' ')) << rejected("Server error 200");
         QTest::newRow("the connection closes mid-body")
             << Answer{200, R"({"ok":true,"updated":1700000000})", "application/json", {}, Delivery::closeMidBody, {}}
             << Uploader::Result::unreachable();
@@ -146,6 +147,7 @@ private slots:
         QTest::addColumn<QString>("certificate");
         QTest::newRow("self-signed") << "untrusted";
         QTest::newRow("made for another host") << "wronghost";
+        QTest::newRow("expired") << "expired";
     }
 
     void untrustedCertificatesMeanUnreachable()

@@ -43,7 +43,8 @@ public:
         std::chrono::milliseconds interval{0}; // whole: wait this long first; trickle: between bytes
     };
 
-    // `certificate` names a pair made by make-test-certs.sh: "server", "wronghost" or "untrusted".
+    // `certificate` names a pair made by make-test-certs.sh: "server", "wronghost", "expired" or
+    // "untrusted".
     // Port 0 lets the system pick one.
     explicit HttpsTestServer(const QString &certificate = QStringLiteral("server"), quint16 port = 0,
                              QObject *parent = nullptr);
