@@ -108,7 +108,10 @@ def syncing_footprint(app, build, scratch):
 
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/default")
-    sandbox.enter([__file__, build])
+    try:
+        sandbox.enter([__file__, build])
+    except sandbox.Unavailable as why:
+        sys.exit(f"footprint.py: {why}")
     app = os.path.join(build, "CorvaneBridge/corvane-bridge")
     floor = os.path.join(build, "bench/bench_floor")
     scratch = tempfile.mkdtemp(prefix="corvane-footprint-")

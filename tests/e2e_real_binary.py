@@ -5,7 +5,7 @@ Runs in the sandbox of tests/support/sandbox.py (root, private network and mount
 corvane.app is a local stand-in dashboard whose certificate authority is the only one trusted), on
 Xvfb. The window is driven with the keyboard through xdotool and read back from screenshots.
 
-  e2e_real_binary.py BUILD_DIR          exit 0 passed, 1 failed, 77 skipped (not root)
+  e2e_real_binary.py BUILD_DIR          exit 0 passed, 1 failed, 77 skipped (not root, or not Linux)
 """
 import json
 import os
@@ -193,7 +193,7 @@ def main():
     build = os.path.abspath(sys.argv[1])
     try:
         sandbox.enter([__file__, build])
-    except PermissionError as why:
+    except sandbox.Unavailable as why:
         print(f"SKIP: {why}")
         return 77
     scratch = tempfile.mkdtemp(prefix="corvane-e2e-")

@@ -8,12 +8,18 @@ import sys
 import time
 
 
+class Unavailable(Exception):
+    pass
+
+
 def enter(argv):
     """Runs this process again inside new network and mount namespaces (returns only inside)."""
     if os.environ.get("CORVANE_SANDBOX") == "1":
         return
+    if not shutil.which("unshare"):
+        raise Unavailable("the sandbox needs Linux namespaces (unshare)")
     if os.geteuid() != 0:
-        raise PermissionError("the sandbox needs root for its network and mount namespaces")
+        raise Unavailable("the sandbox needs root for its network and mount namespaces")
     os.environ["CORVANE_SANDBOX"] = "1"
     os.execvp("unshare", ["unshare", "--net", "--mount", "--fork", sys.executable] + argv)
 
