@@ -103,9 +103,10 @@ void Presentation::setModel(AppModel *model)
         disconnect(m_model, nullptr, this, nullptr);
     m_model = model;
     if (m_model) {
-        for (auto signal : {&AppModel::linkCodeChanged, &AppModel::bridgeEnabledChanged, &AppModel::gameRunningChanged,
-                            &AppModel::serverStateChanged, &AppModel::lastSyncChanged,
-                            &AppModel::statusMessageChanged, &AppModel::metricsChanged})
+        for (auto signal :
+             {&AppModel::linkCodeChanged, &AppModel::bridgeEnabledChanged, &AppModel::gameRunningChanged,
+              &AppModel::serverStateChanged, &AppModel::lastSyncChanged, &AppModel::statusMessageChanged,
+              &AppModel::metricsChanged})
             connect(m_model, signal, this, &Presentation::changed);
     }
     emit modelChanged();

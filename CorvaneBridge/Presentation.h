@@ -78,8 +78,7 @@ signals:
 private:
     Status status() const;
 
-    template<typename T>
-    std::optional<T> metric(std::optional<T> Metrics::*field) const
+    template<typename T> std::optional<T> metric(std::optional<T> Metrics::*field) const
     {
         const std::optional<Metrics> metrics = m_model ? m_model->metrics() : std::nullopt;
         return metrics ? (*metrics).*field : std::nullopt;

@@ -6,14 +6,14 @@
 
 WindowGroup::WindowGroup(QQmlEngine &engine, AppModel &model, QObject *parent)
     : QObject(parent), m_engine(engine), m_model(model)
-{
-}
+{}
 
 bool WindowGroup::openWindow()
 {
     QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/CorvaneBridge/Main.qml")));
-    QObject *window = component.createWithInitialProperties(
-        {{QStringLiteral("model"), QVariant::fromValue(&m_model)}, {QStringLiteral("windows"), QVariant::fromValue(this)}});
+    QObject *window =
+        component.createWithInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&m_model)},
+                                               {QStringLiteral("windows"), QVariant::fromValue(this)}});
     if (!window) {
         qCritical().noquote() << "Corvane Bridge cannot show its window:" << component.errorString();
         return false;

@@ -36,7 +36,8 @@ double microsecondsPerCall(const std::function<bool()> &check, int calls)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int processes = int(QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs).size());
+    const int processes =
+        int(QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs).size());
     const double scan = microsecondsPerCall(GameWatcher::isRunning, 2000);
     const double child = microsecondsPerCall(pgrep, 200);
     std::printf("processes on this machine: %d\n", processes);

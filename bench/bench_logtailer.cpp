@@ -18,7 +18,8 @@
 
 namespace {
 
-const QByteArray tail = "\nsome game output\n@CRVN@ {\"balance\":1500.25,\"lines\":12,\"date\":\"3 Mar 1923\"}\nmore output\n";
+const QByteArray tail =
+    "\nsome game output\n@CRVN@ {\"balance\":1500.25,\"lines\":12,\"date\":\"3 Mar 1923\"}\nmore output\n";
 
 long peakResidentKiB()
 {

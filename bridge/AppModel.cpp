@@ -22,8 +22,7 @@ bool storedBoolean(const QVariant &value)
 }
 
 // Runs `handler` with the future's result on the owner's thread, unless the owner is gone by then.
-template<typename T, typename Handler>
-void whenReady(QObject *owner, QFuture<T> future, Handler handler)
+template<typename T, typename Handler> void whenReady(QObject *owner, QFuture<T> future, Handler handler)
 {
     auto *watcher = new QFutureWatcher<T>(owner);
     QObject::connect(watcher, &QFutureWatcherBase::finished, owner, [watcher, handler = std::move(handler)] {
@@ -49,8 +48,7 @@ bool AppModel::codeValid() const
     return pattern.match(m_linkCode).hasMatch();
 }
 
-template<typename T>
-void AppModel::store(T &field, T value, void (AppModel::*changed)())
+template<typename T> void AppModel::store(T &field, T value, void (AppModel::*changed)())
 {
     emit willChange();
     field = std::move(value);
@@ -114,10 +112,11 @@ void AppModel::syncAfterGameCheck(bool running)
     }
     if (std::optional<Metrics> metrics = Metrics::fromPayload(*payload))
         store(m_metrics, std::move(metrics), &AppModel::metricsChanged);
-    whenReady(this, Uploader::send(m_collaborators.endpoint, m_linkCode, *payload), [this](const Uploader::Result &result) {
-        apply(result);
-        m_busy = false;
-    });
+    whenReady(this, Uploader::send(m_collaborators.endpoint, m_linkCode, *payload),
+              [this](const Uploader::Result &result) {
+                  apply(result);
+                  m_busy = false;
+              });
 }
 
 void AppModel::apply(const Uploader::Result &result)

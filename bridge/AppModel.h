@@ -78,11 +78,13 @@ signals:
 
 private:
     QVariant lastSyncVariant() const { return m_lastSync ? QVariant(*m_lastSync) : QVariant(); }
-    QVariant statusMessageVariant() const { return m_statusMessage ? QVariant(*m_statusMessage) : QVariant(); }
+    QVariant statusMessageVariant() const
+    {
+        return m_statusMessage ? QVariant(*m_statusMessage) : QVariant();
+    }
     QVariant metricsVariant() const { return m_metrics ? QVariant::fromValue(*m_metrics) : QVariant(); }
 
-    template<typename T>
-    void store(T &field, T value, void (AppModel::*changed)());
+    template<typename T> void store(T &field, T value, void (AppModel::*changed)());
 
     void tick();
     void syncAfterGameCheck(bool running);

@@ -107,7 +107,8 @@ std::optional<QString> GameWatcher::logPath()
         const QStringList accounts = QDir(base).entryList(
             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
         for (const QString &account : accounts) {
-            const QString path = base + u'/' + account + u'/' + steamAppId + QStringLiteral("/local/crash_dump/stdout.txt");
+            const QString path =
+                base + u'/' + account + u'/' + steamAppId + QStringLiteral("/local/crash_dump/stdout.txt");
             const QFileInfo info(path);
             // Only a regular file can be followed without the risk of a read that never returns.
             if (!info.isFile())
@@ -133,7 +134,8 @@ bool GameWatcher::isRunning()
         return false;
     bool found = false;
     while (const dirent *entry = ::readdir(proc)) {
-        if (std::isdigit(static_cast<unsigned char>(entry->d_name[0])) && isGameProcess(::dirfd(proc), entry->d_name)) {
+        if (std::isdigit(static_cast<unsigned char>(entry->d_name[0])) &&
+            isGameProcess(::dirfd(proc), entry->d_name)) {
             found = true;
             break;
         }

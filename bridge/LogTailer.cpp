@@ -23,7 +23,8 @@ bool openRegularFile(QFile &file, const QString &path)
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    struct stat status {};
+    struct stat status
+    {};
     if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
         ::close(fd);
         return false;
@@ -40,9 +41,9 @@ bool openRegularFile(QFile &file, const QString &path)
 class RegionReader
 {
 public:
-    RegionReader(QFile &file, qint64 begin, qint64 blockBytes) : m_file(file), m_begin(begin), m_blockBytes(blockBytes)
-    {
-    }
+    RegionReader(QFile &file, qint64 begin, qint64 blockBytes)
+        : m_file(file), m_begin(begin), m_blockBytes(blockBytes)
+    {}
 
     qint64 begin() const { return m_begin; }
     bool failed() const { return m_failed; }
@@ -97,7 +98,8 @@ std::optional<QString> markerPayload(const QByteArray &line)
 {
     if (!line.contains(marker))
         return std::nullopt;
-    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+    QStringDecoder utf8(QStringDecoder::Utf8,
+                        QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
     const QString text = utf8.decode(line);
     if (utf8.hasError())
         return std::nullopt;
@@ -121,7 +123,8 @@ std::optional<QString> newestPayload(RegionReader &reader, qint64 lastNewline, c
         const bool firstLine = previous < reader.begin();
         const qint64 start = firstLine ? reader.begin() : previous + 1;
         const QByteArray prefix = firstLine ? carry : QByteArray();
-        const bool tooLong = (firstLine && carryIsLongLine) || prefix.size() + (lineEnd - start) > maxLineBytes;
+        const bool tooLong =
+            (firstLine && carryIsLongLine) || prefix.size() + (lineEnd - start) > maxLineBytes;
         if (!tooLong) {
             if (auto payload = markerPayload(prefix + reader.bytes(start, lineEnd)))
                 return payload;

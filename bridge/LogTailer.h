@@ -36,6 +36,6 @@ private:
     Limits m_limits;
     std::optional<QString> m_path;
     qint64 m_offset = 0;
-    QByteArray m_carry; // start of a line whose line feed has not arrived yet
+    QByteArray m_carry;              // start of a line whose line feed has not arrived yet
     bool m_skippingLongLine = false; // inside a line already longer than maxLineBytes
 };

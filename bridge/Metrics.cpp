@@ -33,7 +33,13 @@ std::optional<double> parseNumber(const QString &text)
     if (text.isEmpty())
         return std::nullopt;
     switch (text.front().unicode()) {
-    case u'\0': case u'\t': case u'\n': case u'\v': case u'\f': case u'\r': case u' ':
+    case u'\0':
+    case u'\t':
+    case u'\n':
+    case u'\v':
+    case u'\f':
+    case u'\r':
+    case u' ':
         return std::nullopt;
     }
     const QByteArray bytes = text.toUtf8();

@@ -56,8 +56,8 @@ std::optional<qint64> wholeNumber(const QJsonValue &value)
 // broken answer. Qt reports HTTP error statuses as errors too; those still carry a status and a body.
 bool isTransportFailure(QNetworkReply::NetworkError error)
 {
-    return (error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied)
-        || error == QNetworkReply::ProtocolFailure;
+    return (error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied) ||
+           error == QNetworkReply::ProtocolFailure;
 }
 
 struct Exchange
@@ -86,8 +86,9 @@ QFuture<Uploader::Result> Uploader::send(const QUrl &url, const QString &code, c
     if (!data)
         return QtFuture::makeReadyFuture(Result::rejected(u"Bad payload from game"_s));
     // Qt's encoder cannot fail on an object (it escapes even lone surrogates), so a body is always built.
-    const QByteArray body = QJsonDocument({{u"code"_s, code}, {u"source"_s, u"mac-bridge"_s}, {u"data"_s, *data}})
-                                .toJson(QJsonDocument::Compact);
+    const QByteArray body =
+        QJsonDocument({{u"code"_s, code}, {u"source"_s, u"mac-bridge"_s}, {u"data"_s, *data}})
+            .toJson(QJsonDocument::Compact);
 
     QNetworkRequest post(url);
     post.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
@@ -131,7 +132,8 @@ Uploader::Result Uploader::classify(int httpStatus, const QByteArray &body)
 {
     const std::optional<QJsonObject> answer = parseObject(body);
     if (httpStatus == 200 && answer && isTrue(answer->value("ok"_L1)))
-        return Result::ok(wholeNumber(answer->value("updated"_L1)).value_or(QDateTime::currentSecsSinceEpoch()));
+        return Result::ok(
+            wholeNumber(answer->value("updated"_L1)).value_or(QDateTime::currentSecsSinceEpoch()));
     if (answer && answer->value("error"_L1).isString())
         return Result::rejected(answer->value("error"_L1).toString());
     return Result::rejected(u"Server error "_s + QString::number(httpStatus));

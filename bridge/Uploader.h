@@ -36,7 +36,8 @@ QUrl endpoint();
 
 // Call on the application's thread; the exchange itself never blocks it.
 QFuture<Result> send(const QString &code, const QString &payloadJSON);
-QFuture<Result> send(const QUrl &endpoint, const QString &code, const QString &payloadJSON, Limits limits = {});
+QFuture<Result> send(const QUrl &endpoint, const QString &code, const QString &payloadJSON,
+                     Limits limits = {});
 
 // The outcome of an HTTP answer that arrived whole.
 Result classify(int httpStatus, const QByteArray &body);

@@ -23,8 +23,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             std::abort();
         break;
     case Kind::rejected:
-        if (result.message != QStringLiteral("Server error %1").arg(status)
-            && result.message != answer.object().value(QStringLiteral("error")).toString())
+        if (result.message != QStringLiteral("Server error %1").arg(status) &&
+            result.message != answer.object().value(QStringLiteral("error")).toString())
             std::abort();
         break;
     case Kind::unreachable: // only the transport says that, never an answer

@@ -11,8 +11,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     const QString payload = QString::fromUtf8(reinterpret_cast<const char *>(data), qsizetype(size));
     const std::optional<Metrics> metrics = Metrics::fromPayload(payload);
-    if (metrics && ((!metrics->balance && !metrics->lines && !metrics->date)
-                    || !QJsonDocument::fromJson(payload.toUtf8()).isObject()))
+    if (metrics && ((!metrics->balance && !metrics->lines && !metrics->date) ||
+                    !QJsonDocument::fromJson(payload.toUtf8()).isObject()))
         std::abort();
     return 0;
 }

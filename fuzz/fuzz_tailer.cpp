@@ -103,7 +103,8 @@ private:
 void write(const QString &path, const std::string &content)
 {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) || file.write(content.data(), qint64(content.size())) != qint64(content.size()))
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+        file.write(content.data(), qint64(content.size())) != qint64(content.size()))
         std::abort();
 }
 
@@ -130,7 +131,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         const size_t length = std::min<size_t>(op >> 3, size - i);
         const std::string bytes(reinterpret_cast<const char *>(data + i), length);
         switch (op & 7) {
-        case 0: case 1: case 2: // append, the common case
+        case 0:
+        case 1:
+        case 2: // append, the common case
             content += bytes;
             i += length;
             write(path, content);

@@ -81,12 +81,15 @@ private slots:
         QTest::addColumn<bool>("bridgeEnabled");
 
         QTest::newRow("empty store") << QVariant() << QVariant() << "" << false;
-        QTest::newRow("a lower-case code is upper-cased") << QVariant("abc123") << QVariant(true) << "ABC123" << true;
-        QTest::newRow("full upper-case mapping") << QVariant(u"stra\u00dfe1"_s) << QVariant(false) << "STRASSE1" << false;
+        QTest::newRow("a lower-case code is upper-cased")
+            << QVariant("abc123") << QVariant(true) << "ABC123" << true;
+        QTest::newRow("full upper-case mapping")
+            << QVariant(u"stra\u00dfe1"_s) << QVariant(false) << "STRASSE1" << false;
         QTest::newRow("the text false") << QVariant() << QVariant("false") << "" << false;
         QTest::newRow("not a boolean: yes") << QVariant() << QVariant("yes") << "" << false;
         QTest::newRow("not a boolean: 1") << QVariant() << QVariant(1) << "" << false;
-        QTest::newRow("a code of 10,000 characters") << QVariant(QString(10000, u'a')) << QVariant() << QString(10000, u'A') << false;
+        QTest::newRow("a code of 10,000 characters")
+            << QVariant(QString(10000, u'a')) << QVariant() << QString(10000, u'A') << false;
     }
 
     void constructionReadsTheStore()
@@ -314,7 +317,9 @@ private slots:
     {
         QTemporaryDir home;
         qputenv("HOME", QFile::encodeName(home.path()));
-        const QString log = home.path() + QStringLiteral("/.local/share/Steam/userdata/4242/3493540/local/crash_dump/stdout.txt");
+        const QString log =
+            home.path() +
+            QStringLiteral("/.local/share/Steam/userdata/4242/3493540/local/crash_dump/stdout.txt");
         QVERIFY(QDir().mkpath(QFileInfo(log).path()));
         QFile file(log);
         QVERIFY(file.open(QIODevice::WriteOnly));
@@ -340,7 +345,8 @@ private slots:
         model.start();
         QTRY_VERIFY_WITH_TIMEOUT(model.gameRunning(), 5000);
 
-        server.answerWith(Answer{200, R"({"ok":true,"updated":1767225600})", "application/json", {}, Delivery::whole, {}});
+        server.answerWith(
+            Answer{200, R"({"ok":true,"updated":1767225600})", "application/json", {}, Delivery::whole, {}});
         file.write("noise\n@CRVN@ {\"balance\":1500.25,\"lines\":12}\n");
         file.flush();
         QTRY_COMPARE_WITH_TIMEOUT(model.serverState(), ServerState::connected, 10000);

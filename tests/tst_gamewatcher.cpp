@@ -32,7 +32,8 @@ private:
         const QString path = userData(install) + u'/' + account + logBelowAccount;
         QDir().mkpath(QFileInfo(path).path());
         QFile file(path);
-        if (!file.open(QIODevice::WriteOnly) || !file.setFileTime(someTime.addSecs(secondsAfter), QFile::FileModificationTime))
+        if (!file.open(QIODevice::WriteOnly) ||
+            !file.setFileTime(someTime.addSecs(secondsAfter), QFile::FileModificationTime))
             qFatal("cannot make %s", qPrintable(path));
         return path;
     }
@@ -90,7 +91,8 @@ private slots:
     void theNewestLogWinsAcrossSteamInstalls()
     {
         addLog(QStringLiteral("111"), 10);
-        const QString flatpak = QStringLiteral("/.var/app/com.valvesoftware.Steam/.local/share/Steam/userdata");
+        const QString flatpak =
+            QStringLiteral("/.var/app/com.valvesoftware.Steam/.local/share/Steam/userdata");
         const QString newest = addLog(QStringLiteral("222"), 20, flatpak);
         addLog(QStringLiteral("333"), 15, QStringLiteral("/snap/steam/common/.local/share/Steam/userdata"));
         QCOMPARE(GameWatcher::logPath(), newest);
@@ -100,7 +102,8 @@ private slots:
     {
         for (const QString &account : {QStringLiteral("aaa"), QStringLiteral("bbb"), QStringLiteral("ccc")})
             addLog(account, 0);
-        const QStringList listed = QDir(userData()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Unsorted);
+        const QStringList listed =
+            QDir(userData()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Unsorted);
         QCOMPARE(GameWatcher::logPath(), userData() + u'/' + listed.first() + logBelowAccount);
     }
 
@@ -110,7 +113,8 @@ private slots:
         const QString fifo = userData() + QStringLiteral("/222") + logBelowAccount;
         QDir().mkpath(QFileInfo(fifo).path());
         QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
-        QVERIFY(QDir().mkpath(userData() + QStringLiteral("/333") + logBelowAccount)); // a folder in its place
+        QVERIFY(
+            QDir().mkpath(userData() + QStringLiteral("/333") + logBelowAccount)); // a folder in its place
         QCOMPARE(GameWatcher::logPath(), older);
     }
 
@@ -137,11 +141,12 @@ private slots:
         const QString opened = m_home->filePath(QStringLiteral("opened"));
         QFile script(bin + QStringLiteral("/xdg-open"));
         QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(QStringLiteral("#!/bin/sh\n"
-                                    "i=0; while [ ! -e '%1' ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done\n"
-                                    "printf '%s' \"$*\" > '%2'\n")
-                         .arg(release, opened)
-                         .toUtf8());
+        script.write(
+            QStringLiteral("#!/bin/sh\n"
+                           "i=0; while [ ! -e '%1' ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done\n"
+                           "printf '%s' \"$*\" > '%2'\n")
+                .arg(release, opened)
+                .toUtf8());
         script.close();
         QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         const QByteArray path = qgetenv("PATH");

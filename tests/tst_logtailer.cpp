@@ -52,42 +52,55 @@ private slots:
         QTest::addColumn<QStringList>("expected");
 
         QTest::newRow("lines already there are never reported")
-            << QByteArray("@CRVN@{\"a\":1}\n") << QList<QByteArray>{"", "plain line\n"} << QStringList{absent, absent};
+            << QByteArray("@CRVN@{\"a\":1}\n") << QList<QByteArray>{"", "plain line\n"}
+            << QStringList{absent, absent};
         QTest::newRow("one marker line, then nothing new")
-            << QByteArray() << QList<QByteArray>{"@CRVN@ {\"a\":1}\n", ""} << QStringList{"{\"a\":1}", absent};
+            << QByteArray() << QList<QByteArray>{"@CRVN@ {\"a\":1}\n", ""}
+            << QStringList{"{\"a\":1}", absent};
         QTest::newRow("text before the marker is ignored")
-            << QByteArray() << QList<QByteArray>{"[lua] 12:00 @CRVN@ {\"a\":1}\n"} << QStringList{"{\"a\":1}"};
+            << QByteArray() << QList<QByteArray>{"[lua] 12:00 @CRVN@ {\"a\":1}\n"}
+            << QStringList{"{\"a\":1}"};
         QTest::newRow("three markers in one poll give the third")
-            << QByteArray() << QList<QByteArray>{"@CRVN@{\"n\":1}\n@CRVN@{\"n\":2}\nnoise\n@CRVN@{\"n\":3}\nnoise\n"}
+            << QByteArray()
+            << QList<QByteArray>{"@CRVN@{\"n\":1}\n@CRVN@{\"n\":2}\nnoise\n@CRVN@{\"n\":3}\nnoise\n"}
             << QStringList{"{\"n\":3}"};
         QTest::newRow("a blank payload does not replace an earlier one")
             << QByteArray() << QList<QByteArray>{"@CRVN@{\"n\":1}\n@CRVN@ \t \n"} << QStringList{"{\"n\":1}"};
         QTest::newRow("the marker twice: everything after the first")
             << QByteArray() << QList<QByteArray>{"@CRVN@ a @CRVN@ b\n"} << QStringList{"a @CRVN@ b"};
         QTest::newRow("spaces of any kind and tabs are trimmed, other characters kept")
-            << QByteArray() << QList<QByteArray>{"@CRVN@\t\u3000\u00a0{}\u00a0 \r\n"} << QStringList{"{}\u00a0 \r"};
+            << QByteArray() << QList<QByteArray>{"@CRVN@\t\u3000\u00a0{}\u00a0 \r\n"}
+            << QStringList{"{}\u00a0 \r"};
         QTest::newRow("a line counts once its line feed arrives")
-            << QByteArray() << QList<QByteArray>{"@CRVN@{\"a\"", ":1}", "\n"} << QStringList{absent, absent, "{\"a\":1}"};
+            << QByteArray() << QList<QByteArray>{"@CRVN@{\"a\"", ":1}", "\n"}
+            << QStringList{absent, absent, "{\"a\":1}"};
         QTest::newRow("the unfinished line already there is dropped at open")
             << QByteArray("@CRVN@{\"old\"") << QList<QByteArray>{":1}\n@CRVN@{}\n"} << QStringList{"{}"};
         QTest::newRow("a character cut by a poll is joined with its rest")
             << QByteArray() << QList<QByteArray>{"@CRVN@{\"city\":\"Z\xc3", "\xbcrich\"}\n"}
             << QStringList{absent, QString::fromUtf8("{\"city\":\"Z\u00fcrich\"}")};
         QTest::newRow("an invalid line beside a valid marker line is ignored alone")
-            << QByteArray() << QList<QByteArray>{"@CRVN@{\"a\":1}\n\xff\xfe junk\n", "\xc0\xaf\n@CRVN@{\"b\":2}\n\xed\xa0\x80\n"}
+            << QByteArray()
+            << QList<QByteArray>{"@CRVN@{\"a\":1}\n\xff\xfe junk\n",
+                                 "\xc0\xaf\n@CRVN@{\"b\":2}\n\xed\xa0\x80\n"}
             << QStringList{"{\"a\":1}", "{\"b\":2}"};
         QTest::newRow("a marker line with invalid bytes gives way to the older valid one")
-            << QByteArray() << QList<QByteArray>{"@CRVN@{\"a\":1}\n@CRVN@{\"b\":\"\xff\"}\n"} << QStringList{"{\"a\":1}"};
+            << QByteArray() << QList<QByteArray>{"@CRVN@{\"a\":1}\n@CRVN@{\"b\":\"\xff\"}\n"}
+            << QStringList{"{\"a\":1}"};
         QTest::newRow("invalid bytes alone: absent, and never seen again")
-            << QByteArray() << QList<QByteArray>{"\xff\xfe\n", "", "\xf0\x9f", "\n"} << QStringList{absent, absent, absent, absent};
+            << QByteArray() << QList<QByteArray>{"\xff\xfe\n", "", "\xf0\x9f", "\n"}
+            << QStringList{absent, absent, absent, absent};
         QTest::newRow("an over-long unfinished line is dropped up to its line feed")
             << QByteArray() << QList<QByteArray>{longLine, "@CRVN@{\"tail\":1}\n", "@CRVN@{\"c\":3}\n"}
             << QStringList{absent, absent, "{\"c\":3}"};
         QTest::newRow("an over-long line that grows over several polls")
-            << QByteArray() << QList<QByteArray>{"@CRVN@{}", longLine.left(700000), longLine.left(700000), "\n"}
+            << QByteArray()
+            << QList<QByteArray>{"@CRVN@{}", longLine.left(700000), longLine.left(700000), "\n"}
             << QStringList{absent, absent, absent, absent};
         QTest::newRow("an over-long complete line is ignored, the lines around it are not")
-            << QByteArray() << QList<QByteArray>{"@CRVN@{\"a\":1}\n@CRVN@{\"x\":\"" + longLine + "\"}\n", "@CRVN@{\"b\":2}\n" + longLine + "\n"}
+            << QByteArray()
+            << QList<QByteArray>{"@CRVN@{\"a\":1}\n@CRVN@{\"x\":\"" + longLine + "\"}\n",
+                                 "@CRVN@{\"b\":2}\n" + longLine + "\n"}
             << QStringList{"{\"a\":1}", "{\"b\":2}"};
     }
 

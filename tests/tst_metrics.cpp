@@ -43,22 +43,24 @@ private slots:
         QTest::newRow("all six keys")
             << R"({"balance":1500.25,"earnings":-20,"lines":12,"onTime":87.5,"vehicles":40,"date":"3 Mar 1923"})"
             << M(record(1500.25, -20, 12, 87.5, 40, "3 Mar 1923"));
-        QTest::newRow("extra keys change nothing") << R"({"date":"x","city":"Hollow","lines":2})"
-                                                   << M(record(none, none, 2, none, none, "x"));
+        QTest::newRow("extra keys change nothing")
+            << R"({"date":"x","city":"Hollow","lines":2})" << M(record(none, none, 2, none, none, "x"));
         QTest::newRow("earnings, onTime and vehicles alone make no record")
             << R"({"earnings":1,"onTime":2,"vehicles":3})" << M();
-        QTest::newRow("an empty date is present") << R"({"date":""})" << M(record(none, none, none, none, none, ""));
-        QTest::newRow("lines truncate toward zero") << R"({"lines":12.9,"vehicles":-3.7})"
-                                                    << M(record(none, none, 12, none, -3, none));
-        QTest::newRow("numeric strings") << R"({"lines":"7","balance":"1500.25","earnings":"1e3","onTime":"-0x1p3"})"
-                                         << M(record(1500.25, 1000, 7, -8, none, none));
+        QTest::newRow("an empty date is present")
+            << R"({"date":""})" << M(record(none, none, none, none, none, ""));
+        QTest::newRow("lines truncate toward zero")
+            << R"({"lines":12.9,"vehicles":-3.7})" << M(record(none, none, 12, none, -3, none));
+        QTest::newRow("numeric strings")
+            << R"({"lines":"7","balance":"1500.25","earnings":"1e3","onTime":"-0x1p3"})"
+            << M(record(1500.25, 1000, 7, -8, none, none));
         QTest::newRow("strings with spaces or grouping are not numbers")
             << R"({"balance":" 1500","earnings":"1500 ","onTime":"1,500","lines":"","vehicles":"\t1","date":"d"})"
             << M(record(none, none, none, none, none, "d"));
-        QTest::newRow("a NUL inside a numeric string") << R"({"balance":"1\u00002","date":"d"})"
-                                                       << M(record(none, none, none, none, none, "d"));
-        QTest::newRow("a date that is a number is absent, the record stays") << R"({"date":5,"balance":1})"
-                                                                            << M(record(1, none, none, none, none, none));
+        QTest::newRow("a NUL inside a numeric string")
+            << R"({"balance":"1\u00002","date":"d"})" << M(record(none, none, none, none, none, "d"));
+        QTest::newRow("a date that is a number is absent, the record stays")
+            << R"({"date":5,"balance":1})" << M(record(1, none, none, none, none, none));
         QTest::newRow("null, arrays, objects and booleans are absent")
             << R"({"balance":null,"earnings":[1],"onTime":{"v":1},"vehicles":true,"lines":false,"date":"d"})"
             << M(record(none, none, none, none, none, "d"));
@@ -66,15 +68,17 @@ private slots:
             << R"({"balance":"inf","earnings":"-Infinity","lines":"nan","vehicles":"inf","date":"d"})"
             << M(record(inf, -inf, none, none, none, "d"));
         QTest::newRow("counts beyond 64 bits are absent, others stay")
-            << R"({"lines":1e19,"vehicles":-9.3e18,"balance":1e300})" << M(record(1e300, none, none, none, none, none));
-        QTest::newRow("the largest counts that fit") << R"({"lines":9.2e18,"vehicles":-9223372036854775808})"
-                                                     << M(record(none, none, 9200000000000000000, none,
-                                                                 std::numeric_limits<qint64>::min(), none));
-        QTest::newRow("a numeric string beyond double range is infinite") << R"({"balance":"1e400"})"
-                                                                         << M(record(inf, none, none, none, none, none));
-        QTest::newRow("a JSON number beyond double range spoils the payload") << R"({"balance":1e400,"date":"d"})" << M();
-        QTest::newRow("duplicate keys: the last one wins") << R"({"lines":1,"lines":2})"
-                                                           << M(record(none, none, 2, none, none, none));
+            << R"({"lines":1e19,"vehicles":-9.3e18,"balance":1e300})"
+            << M(record(1e300, none, none, none, none, none));
+        QTest::newRow("the largest counts that fit")
+            << R"({"lines":9.2e18,"vehicles":-9223372036854775808})"
+            << M(record(none, none, 9200000000000000000, none, std::numeric_limits<qint64>::min(), none));
+        QTest::newRow("a numeric string beyond double range is infinite")
+            << R"({"balance":"1e400"})" << M(record(inf, none, none, none, none, none));
+        QTest::newRow("a JSON number beyond double range spoils the payload")
+            << R"({"balance":1e400,"date":"d"})" << M();
+        QTest::newRow("duplicate keys: the last one wins")
+            << R"({"lines":1,"lines":2})" << M(record(none, none, 2, none, none, none));
         QTest::newRow("an array") << "[1,2]" << M();
         QTest::newRow("a bare number") << "12" << M();
         QTest::newRow("not JSON") << "balance=12" << M();

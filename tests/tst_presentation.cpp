@@ -39,22 +39,32 @@ private slots:
         QTest::addColumn<QString>("line");
         QTest::addColumn<Tone>("tone");
 
-        QTest::newRow("invalid code, sync off") << status(false, false, ServerState::idle) << "Enter a valid link code first" << Tone::text3;
-        QTest::newRow("invalid code before the switch") << status(false, true, ServerState::connected, true, fivePastTwo)
-                                                        << "Enter a valid link code first" << Tone::text3;
-        QTest::newRow("off, whatever the server said") << status(true, false, ServerState::rejected, true, {}, "No")
-                                                       << "Off" << Tone::text3;
-        QTest::newRow("idle, no game") << status(true, true, ServerState::idle) << "Waiting for game" << Tone::text2;
-        QTest::newRow("idle, game running") << status(true, true, ServerState::idle, true) << "Waiting for game data" << Tone::text2;
-        QTest::newRow("connected with a time") << status(true, true, ServerState::connected, true, fivePastTwo)
-                                               << "Live, last sync 2:05:09 PM" << Tone::green;
-        QTest::newRow("connected without a time") << status(true, true, ServerState::connected) << "Live" << Tone::green;
-        QTest::newRow("unreachable") << status(true, true, ServerState::unreachable, true, fivePastTwo, "Server unreachable")
+        QTest::newRow("invalid code, sync off")
+            << status(false, false, ServerState::idle) << "Enter a valid link code first" << Tone::text3;
+        QTest::newRow("invalid code before the switch")
+            << status(false, true, ServerState::connected, true, fivePastTwo)
+            << "Enter a valid link code first" << Tone::text3;
+        QTest::newRow("off, whatever the server said")
+            << status(true, false, ServerState::rejected, true, {}, "No") << "Off" << Tone::text3;
+        QTest::newRow("idle, no game")
+            << status(true, true, ServerState::idle) << "Waiting for game" << Tone::text2;
+        QTest::newRow("idle, game running")
+            << status(true, true, ServerState::idle, true) << "Waiting for game data" << Tone::text2;
+        QTest::newRow("connected with a time")
+            << status(true, true, ServerState::connected, true, fivePastTwo) << "Live, last sync 2:05:09 PM"
+            << Tone::green;
+        QTest::newRow("connected without a time")
+            << status(true, true, ServerState::connected) << "Live" << Tone::green;
+        QTest::newRow("unreachable") << status(true, true, ServerState::unreachable, true, fivePastTwo,
+                                               "Server unreachable")
                                      << "Server unreachable" << Tone::red;
-        QTest::newRow("rejected with a message") << status(true, true, ServerState::rejected, true, {}, "Bad payload from game")
-                                                 << "Bad payload from game" << Tone::red;
-        QTest::newRow("rejected with an empty message") << status(true, true, ServerState::rejected, true, {}, "") << "" << Tone::red;
-        QTest::newRow("rejected without a message") << status(true, true, ServerState::rejected) << "Rejected" << Tone::red;
+        QTest::newRow("rejected with a message")
+            << status(true, true, ServerState::rejected, true, {}, "Bad payload from game")
+            << "Bad payload from game" << Tone::red;
+        QTest::newRow("rejected with an empty message")
+            << status(true, true, ServerState::rejected, true, {}, "") << "" << Tone::red;
+        QTest::newRow("rejected without a message")
+            << status(true, true, ServerState::rejected) << "Rejected" << Tone::red;
     }
 
     void statusLineAndTone()
@@ -140,16 +150,21 @@ private slots:
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("stored");
-        QTest::newRow("hyphen and space dropped") << "ab-12 cd" << "AB12CD";
-        QTest::newRow("sixteen letters pasted") << "abcdefghijklmnop" << "ABCDEFGHIJKL";
-        QTest::newRow("two spaces") << "  " << "";
+        QTest::newRow("hyphen and space dropped") << "ab-12 cd"
+                                                  << "AB12CD";
+        QTest::newRow("sixteen letters pasted") << "abcdefghijklmnop"
+                                                << "ABCDEFGHIJKL";
+        QTest::newRow("two spaces") << "  "
+                                    << "";
         QTest::newRow("sharp s becomes SS") << u"ab\u00df12"_s << "ABSS12";
         QTest::newRow("accented letter kept") << u"caf\u00e9ab"_s << u"CAF\u00c9AB"_s;
         QTest::newRow("a mark stays with its letter") << u"e\u0301abc"_s << u"E\u0301ABC"_s;
-        QTest::newRow("three letters") << "abc" << "ABC";
+        QTest::newRow("three letters") << "abc"
+                                       << "ABC";
         QTest::newRow("numbers of other scripts") << u"ab\u0661\u0662"_s << u"AB\u0661\u0662"_s;
         QTest::newRow("symbols and emoji dropped") << u"a$b\U0001F680c!"_s << "ABC";
-        QTest::newRow("twelve clusters, not twelve code units") << u"\U0001D400bcdefghijklmn"_s << u"\U0001D400BCDEFGHIJKL"_s;
+        QTest::newRow("twelve clusters, not twelve code units")
+            << u"\U0001D400bcdefghijklmn"_s << u"\U0001D400BCDEFGHIJKL"_s;
     }
 
     void linkCodeWriteRule()

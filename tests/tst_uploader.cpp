@@ -46,7 +46,8 @@ private slots:
     void theRequestCarriesExactlyCodeSourceAndData()
     {
         HttpsTestServer server;
-        const QString payload = QStringLiteral(R"({ "balance": 1500.25, "date": "3 Mar 1923", "extra": [1, {"x": null}] })");
+        const QString payload =
+            QStringLiteral(R"({ "balance": 1500.25, "date": "3 Mar 1923", "extra": [1, {"x": null}] })");
         QCOMPARE(await(Uploader::send(server.url(), QStringLiteral("ab c1"), payload)).kind, Kind::ok);
 
         QCOMPARE(server.requests().size(), 1);
@@ -75,7 +76,8 @@ private slots:
     {
         QFETCH(QString, payload);
         HttpsTestServer server;
-        const QFuture<Uploader::Result> future = Uploader::send(server.url(), QStringLiteral("ABC123"), payload);
+        const QFuture<Uploader::Result> future =
+            Uploader::send(server.url(), QStringLiteral("ABC123"), payload);
         QVERIFY(future.isFinished());
         QCOMPARE(future.result(), Uploader::Result::rejected(QStringLiteral("Bad payload from game")));
         QTest::qWait(50);
@@ -92,36 +94,50 @@ private slots:
         const auto ok = Uploader::Result::ok;
         const auto rejected = Uploader::Result::rejected;
 
-        QTest::newRow("accepted with the server's time") << json(200, R"({"ok":true,"updated":1700000000})") << ok(1700000000);
+        QTest::newRow("accepted with the server's time")
+            << json(200, R"({"ok":true,"updated":1700000000})") << ok(1700000000);
         QTest::newRow("accepted without a time") << json(200, R"({"ok":true})") << ok(now);
-        QTest::newRow("a time given as text") << json(200, R"({"ok":true,"updated":"1700000000"})") << ok(now);
-        QTest::newRow("a time with a fraction") << json(200, R"({"ok":true,"updated":1700000000.5})") << ok(now);
+        QTest::newRow("a time given as text")
+            << json(200, R"({"ok":true,"updated":"1700000000"})") << ok(now);
+        QTest::newRow("a time with a fraction")
+            << json(200, R"({"ok":true,"updated":1700000000.5})") << ok(now);
         QTest::newRow("a time beyond 64 bits") << json(200, R"({"ok":true,"updated":1e19})") << ok(now);
         QTest::newRow("ok as the number 1") << json(200, R"({"ok":1,"updated":5})") << ok(5);
-        QTest::newRow("error is not read on success") << json(200, R"({"ok":true,"error":"no","updated":7})") << ok(7);
-        QTest::newRow("refused with a message") << json(200, R"({"ok":false,"error":"Unknown link code"})")
-                                                << rejected("Unknown link code");
-        QTest::newRow("refused without a message") << json(200, R"({"ok":false})") << rejected("Server error 200");
+        QTest::newRow("error is not read on success")
+            << json(200, R"({"ok":true,"error":"no","updated":7})") << ok(7);
+        QTest::newRow("refused with a message")
+            << json(200, R"({"ok":false,"error":"Unknown link code"})") << rejected("Unknown link code");
+        QTest::newRow("refused without a message")
+            << json(200, R"({"ok":false})") << rejected("Server error 200");
         QTest::newRow("ok as the number 2") << json(200, R"({"ok":2})") << rejected("Server error 200");
         QTest::newRow("an empty object") << json(200, "{}") << rejected("Server error 200");
         QTest::newRow("an array") << json(200, "[true]") << rejected("Server error 200");
         QTest::newRow("an empty body") << json(200, "") << rejected("Server error 200");
         QTest::newRow("not JSON") << json(200, "ok") << rejected("Server error 200");
-        QTest::newRow("403 with a message") << json(403, R"({"error":"Link code expired"})") << rejected("Link code expired");
+        QTest::newRow("403 with a message")
+            << json(403, R"({"error":"Link code expired"})") << rejected("Link code expired");
         QTest::newRow("an empty message is passed on") << json(403, R"({"error":""})") << rejected("");
         QTest::newRow("500 with a web page")
-            << Answer{500, "<html><body>Oops</body></html>", "text/html", {}, Delivery::whole, {}} << rejected("Server error 500");
+            << Answer{500, "<html><body>Oops</body></html>", "text/html", {}, Delivery::whole, {}}
+            << rejected("Server error 500");
         QTest::newRow("201 is no success") << json(201, R"({"ok":true})") << rejected("Server error 201");
         QTest::newRow("204 is no success") << json(204, "") << rejected("Server error 204");
-        QTest::newRow("404 with ok and a message") << json(404, R"({"ok":true,"error":"No such endpoint"})")
-                                                   << rejected("No such endpoint");
-        QTest::newRow("a message that is a number") << json(400, R"({"error":42})") << rejected("Server error 400");
+        QTest::newRow("404 with ok and a message")
+            << json(404, R"({"ok":true,"error":"No such endpoint"})") << rejected("No such endpoint");
+        QTest::newRow("a message that is a number")
+            << json(400, R"({"error":42})") << rejected("Server error 400");
         QTest::newRow("an answer over 1 MiB is not accepted")
-            << json(200, R"({"ok":true,"pad":")" + QByteArray(1024 * 1024, 'x') + R"("})") << rejected("Server error 200");
-        QTest::newRow("an answer of 50 MiB") << json(200, QByteArray(50 * 1024 * 1024, ' ')) << rejected("Server error 200");
-        QTest::newRow("the connection closes mid-body")
-            << Answer{200, R"({"ok":true,"updated":1700000000})", "application/json", {}, Delivery::closeMidBody, {}}
-            << Uploader::Result::unreachable();
+            << json(200, R"({"ok":true,"pad":")" + QByteArray(1024 * 1024, 'x') + R"("})")
+            << rejected("Server error 200");
+        QTest::newRow("an answer of 50 MiB")
+            << json(200, QByteArray(50 * 1024 * 1024, ' ')) << rejected("Server error 200");
+        QTest::newRow("the connection closes mid-body") << Answer{200,
+                                                                  R"({"ok":true,"updated":1700000000})",
+                                                                  "application/json",
+                                                                  {},
+                                                                  Delivery::closeMidBody,
+                                                                  {}}
+                                                        << Uploader::Result::unreachable();
     }
 
     void answersAreClassified()
@@ -132,7 +148,8 @@ private slots:
         server.answerWith(answer);
 
         const qint64 before = QDateTime::currentSecsSinceEpoch();
-        Uploader::Result result = await(Uploader::send(server.url(), QStringLiteral("ABC123"), QStringLiteral("{}")));
+        Uploader::Result result =
+            await(Uploader::send(server.url(), QStringLiteral("ABC123"), QStringLiteral("{}")));
         if (expected.kind == Kind::ok && expected.syncTime == now) {
             QCOMPARE(result.kind, Kind::ok);
             QVERIFY(result.syncTime >= before && result.syncTime <= QDateTime::currentSecsSinceEpoch());
@@ -165,7 +182,8 @@ private slots:
         QVERIFY(closed.listen(QHostAddress::LocalHost));
         const QUrl url(QStringLiteral("https://127.0.0.1:%1/api/ingest.php").arg(closed.serverPort()));
         closed.close();
-        QCOMPARE(await(Uploader::send(url, QStringLiteral("ABC123"), QStringLiteral("{}"))), Uploader::Result::unreachable());
+        QCOMPARE(await(Uploader::send(url, QStringLiteral("ABC123"), QStringLiteral("{}"))),
+                 Uploader::Result::unreachable());
     }
 
     void aRedirectToPlainHttpIsNotFollowed()
@@ -173,7 +191,8 @@ private slots:
         QTcpServer plain;
         QVERIFY(plain.listen(QHostAddress::LocalHost));
         HttpsTestServer server;
-        const QByteArray target = "http://127.0.0.1:" + QByteArray::number(plain.serverPort()) + "/api/ingest.php";
+        const QByteArray target =
+            "http://127.0.0.1:" + QByteArray::number(plain.serverPort()) + "/api/ingest.php";
         server.answerWith(Answer{302, "", "text/plain", {{"Location", target}}, Delivery::whole, {}});
         QCOMPARE(await(Uploader::send(server.url(), QStringLiteral("ABC123"), QStringLiteral("{}"))),
                  Uploader::Result::unreachable());
@@ -189,7 +208,8 @@ private slots:
         QCOMPARE(await(Uploader::send(server.url(), QStringLiteral("ABC123"), QStringLiteral("{}"))),
                  Uploader::Result::unreachable());
         // Qt runs the idle timeout on a coarse timer, which may fire up to 5 % early.
-        QVERIFY2(elapsed.elapsed() >= 14250, qPrintable(QStringLiteral("ended after %1 ms").arg(elapsed.elapsed())));
+        QVERIFY2(elapsed.elapsed() >= 14250,
+                 qPrintable(QStringLiteral("ended after %1 ms").arg(elapsed.elapsed())));
         QCOMPARE(server.requests().size(), 1);
     }
 
@@ -197,7 +217,12 @@ private slots:
     void aTricklingServerHitsTheOverallLimit()
     {
         HttpsTestServer server;
-        server.answerWith(Answer{200, QByteArray(1000, ' '), "application/json", {}, Delivery::trickle, std::chrono::milliseconds(100)});
+        server.answerWith(Answer{200,
+                                 QByteArray(1000, ' '),
+                                 "application/json",
+                                 {},
+                                 Delivery::trickle,
+                                 std::chrono::milliseconds(100)});
         Uploader::Limits limits;
         limits.idle = std::chrono::milliseconds(500);
         limits.overall = std::chrono::milliseconds(1500);

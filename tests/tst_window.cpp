@@ -26,8 +26,9 @@ const QColor blueLight(0x4A, 0x9A, 0xE8);
 
 bool near(QColor actual, QColor expected, int tolerance = 6)
 {
-    return qAbs(actual.red() - expected.red()) <= tolerance && qAbs(actual.green() - expected.green()) <= tolerance
-        && qAbs(actual.blue() - expected.blue()) <= tolerance;
+    return qAbs(actual.red() - expected.red()) <= tolerance &&
+           qAbs(actual.green() - expected.green()) <= tolerance &&
+           qAbs(actual.blue() - expected.blue()) <= tolerance;
 }
 
 // QTest::keyClicks serves widgets only.
@@ -134,8 +135,9 @@ private slots:
         QCOMPARE(item("gameState")->property("text").toString(), u"Not running"_s);
         QVERIFY(item("launchButton")->isVisible());
         QVERIFY(!item("syncSwitch")->isEnabled());
-        QCOMPARE(item("linkCodeOutline")->property("border").value<QObject *>()->property("color").value<QColor>(),
-                 QColor::fromRgbF(1, 1, 1, 0.16f));
+        QCOMPARE(
+            item("linkCodeOutline")->property("border").value<QObject *>()->property("color").value<QColor>(),
+            QColor::fromRgbF(1, 1, 1, 0.16f));
         QCOMPARE(item("statusLine")->property("text").toString(), u"Enter a valid link code first"_s);
         QCOMPARE(item("statusLine")->property("color").value<QColor>(), text3);
         QVERIFY(item("placeholder")->isVisible());
@@ -154,7 +156,9 @@ private slots:
         QVERIFY(item("syncSwitch")->isEnabled());
         QColor outline = blue;
         outline.setAlphaF(0.6f);
-        QCOMPARE(item("linkCodeOutline")->property("border").value<QObject *>()->property("color").value<QColor>(), outline);
+        QCOMPARE(
+            item("linkCodeOutline")->property("border").value<QObject *>()->property("color").value<QColor>(),
+            outline);
 
         // Typing in the middle keeps the cursor where the user is.
         field->setProperty("cursorPosition", 2);
@@ -177,7 +181,8 @@ private slots:
     {
         m_model->setLinkCode(u"ABC123"_s);
         auto *toggle = item("syncSwitch");
-        QTest::mouseClick(m_window, Qt::LeftButton, {}, toggle->mapToScene(toggle->boundingRect().center()).toPoint());
+        QTest::mouseClick(m_window, Qt::LeftButton, {},
+                          toggle->mapToScene(toggle->boundingRect().center()).toPoint());
         QVERIFY(m_model->bridgeEnabled());
         QCOMPARE(item("statusLine")->property("text").toString(), u"Waiting for game"_s);
         QCOMPARE(item("statusLine")->property("color").value<QColor>(), text2);
@@ -201,7 +206,8 @@ private slots:
     {
         syncPayload(R"({"balance":1234.5,"lines":1000,"onTime":87.9,"date":"3 Mar 1923"})");
         QVERIFY(!item("placeholder")->isVisible());
-        QCOMPARE(item("balance")->property("text").toString(), QLocale().toString(1234.0, 'f', 0).prepend(u'$'));
+        QCOMPARE(item("balance")->property("text").toString(),
+                 QLocale().toString(1234.0, 'f', 0).prepend(u'$'));
         QCOMPARE(item("lines")->property("value").toString(), u"1000"_s);
         QCOMPARE(item("onTime")->property("value").toString(), u"87%"_s);
         QCOMPARE(item("vehicles")->property("value").toString(), u"-"_s);

@@ -17,10 +17,15 @@ int main(int argc, char *argv[])
         qFatal("usage: dashboard_standin PORT [STATUS BODY]");
     HttpsTestServer server(QStringLiteral("server"), quint16(QByteArray(argv[1]).toUShort()));
     if (argc == 4)
-        server.answerWith(HttpsTestServer::Answer{QByteArray(argv[2]).toInt(), argv[3], "application/json", {},
-                                                  HttpsTestServer::Answer::Delivery::whole, {}});
+        server.answerWith(HttpsTestServer::Answer{QByteArray(argv[2]).toInt(),
+                                                  argv[3],
+                                                  "application/json",
+                                                  {},
+                                                  HttpsTestServer::Answer::Delivery::whole,
+                                                  {}});
     QObject::connect(&server, &HttpsTestServer::requestReceived, &app, [&server] {
-        std::printf("received %lld %s\n", QDateTime::currentMSecsSinceEpoch(), server.requests().last().body.constData());
+        std::printf("received %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
+                    server.requests().last().body.constData());
         std::fflush(stdout);
     });
     std::printf("listening %u\n", server.port());

@@ -20,7 +20,8 @@ int main(int argc, char *argv[])
     engine.addImportPath(QStringLiteral("qrc:/")); // where the linked-in CorvaneBridge module lives
     for (const int size : {16, 24, 32, 48, 64, 128, 256, 512}) {
         QQmlComponent component(&engine);
-        component.setData(QStringLiteral("import CorvaneBridge\nLogoMark { size: %1 }").arg(size).toUtf8(), QUrl());
+        component.setData(QStringLiteral("import CorvaneBridge\nLogoMark { size: %1 }").arg(size).toUtf8(),
+                          QUrl());
         std::unique_ptr<QQuickItem> logo(qobject_cast<QQuickItem *>(component.create()));
         if (!logo)
             qFatal("cannot build the logo: %s", qPrintable(component.errorString()));

@@ -50,8 +50,9 @@ int main(int argc, char *argv[])
     const auto writeMarkerLine = [&] {
         QFile file(log);
         file.open(QIODevice::Append);
-        file.write(R"(@CRVN@ {"balance":2184350.4,"lines":14,"onTime":92.6,"vehicles":63,"date":"17 May 1931"})"
-                   "\n");
+        file.write(
+            R"(@CRVN@ {"balance":2184350.4,"lines":14,"onTime":92.6,"vehicles":63,"date":"17 May 1931"})"
+            "\n");
         file.close();
         model.start();
     };

@@ -6,6 +6,7 @@ int main(int argc, char *argv[])
 {
     QGuiApplication app(argc, argv);
     QQmlApplicationEngine engine;
-    engine.loadData("import QtQuick\nWindow { visible: true; width: 420; height: 600; Text { text: \"Floor\" } }");
+    engine.loadData(
+        "import QtQuick\nWindow { visible: true; width: 420; height: 600; Text { text: \"Floor\" } }");
     return engine.rootObjects().isEmpty() ? 1 : app.exec();
 }

@@ -41,10 +41,10 @@ std::optional<HttpsTestServer::Request> parseRequest(const QByteArray &data)
 
 QByteArray head(const HttpsTestServer::Answer &answer)
 {
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + " Test\r\n"
-        + "Content-Type: " + answer.contentType + "\r\n"
-        + "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n"
-        + "Connection: close\r\n";
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + " Test\r\n" +
+                      "Content-Type: " + answer.contentType + "\r\n" +
+                      "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n" +
+                      "Connection: close\r\n";
     for (const auto &[name, value] : answer.extraHeaders)
         head += name + ": " + value + "\r\n";
     return head + "\r\n";
@@ -60,15 +60,16 @@ QString HttpsTestServer::certificateDir()
 void HttpsTestServer::trustTestAuthority()
 {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setCaCertificates(QSslConfiguration::systemCaCertificates()
-                                    + QSslCertificate::fromData(readFile(certificateDir() + "/ca.pem")));
+    configuration.setCaCertificates(QSslConfiguration::systemCaCertificates() +
+                                    QSslCertificate::fromData(readFile(certificateDir() + "/ca.pem")));
     QSslConfiguration::setDefaultConfiguration(configuration);
 }
 
 HttpsTestServer::HttpsTestServer(const QString &certificate, quint16 port, QObject *parent) : QObject(parent)
 {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setLocalCertificate(QSslCertificate(readFile(certificateDir() + '/' + certificate + ".pem")));
+    configuration.setLocalCertificate(
+        QSslCertificate(readFile(certificateDir() + '/' + certificate + ".pem")));
     configuration.setPrivateKey(QSslKey(readFile(certificateDir() + '/' + certificate + ".key"), QSsl::Rsa));
     configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
     m_server.setSslConfiguration(configuration);

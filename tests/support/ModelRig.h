@@ -16,9 +16,11 @@ class Rig
 {
 public:
     static inline const HttpsTestServer::Answer accepted{
-        200, R"({"ok":true,"updated":1700000000})", "application/json", {}, HttpsTestServer::Answer::Delivery::whole, {}};
+        200, R"({"ok":true,"updated":1700000000})",    "application/json",
+        {},  HttpsTestServer::Answer::Delivery::whole, {}};
     static inline const HttpsTestServer::Answer acceptedLater{
-        200, R"({"ok":true,"updated":1700000000})", "application/json", {}, HttpsTestServer::Answer::Delivery::held, {}};
+        200, R"({"ok":true,"updated":1700000000})",   "application/json",
+        {},  HttpsTestServer::Answer::Delivery::held, {}};
 
     Rig() : log(dir.filePath(QStringLiteral("stdout.txt")))
     {
