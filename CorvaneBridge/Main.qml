@@ -15,7 +15,9 @@ ApplicationWindow {
     minimumWidth: 420
     maximumWidth: 420
     minimumHeight: 600
-    height: Math.max(600, Math.min(content.implicitHeight, Screen.desktopAvailableHeight - 80))
+    // Tall enough for the live figures without scrolling; a fixed start, so the window never
+    // resizes itself under the user when the figures arrive.
+    height: 640
 
     // Dark colours for what the controls draw themselves: caret, selection, placeholder, scroll bar.
     palette {
