@@ -35,6 +35,9 @@ def prepare(build, scratch, display):
     shutil.copy(os.path.join(build, "tests/certs/ca.pem"), certs)
     subprocess.run(["openssl", "rehash", certs], check=True)
     subprocess.run(["mount", "--make-rprivate", "/"], check=True)
+    # A minimal system may have neither; an empty one means the same, and gives the mounts a place.
+    os.makedirs("/etc/ssl/certs", exist_ok=True)
+    open("/etc/hosts", "a").close()
     subprocess.run(["mount", "--bind", hosts, "/etc/hosts"], check=True)
     subprocess.run(["mount", "--bind", certs, "/etc/ssl/certs"], check=True)
     xvfb = subprocess.Popen(["Xvfb", display, "-nolisten", "tcp", "-screen", "0", "1280x1024x24"],
