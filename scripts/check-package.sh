@@ -4,7 +4,8 @@
 set -euo pipefail
 deb=$(realpath "$1")
 root=$(mktemp -d /tmp/corvane-clean-XXXXXX)
-cleanup() { umount "$root/proc" 2>/dev/null || true; rm -rf "$root"; }
+# --one-file-system: never follow a mount that is still there into the real system.
+cleanup() { umount "$root/proc" 2>/dev/null || true; rm -rf --one-file-system "$root"; }
 trap cleanup EXIT
 
 command -v debootstrap >/dev/null || apt-get install -y -q debootstrap
