@@ -105,12 +105,13 @@ void Presentation::setModel(AppModel *model)
     if (m_model) {
         for (auto signal :
              {&AppModel::linkCodeChanged, &AppModel::bridgeEnabledChanged, &AppModel::gameRunningChanged,
-              &AppModel::serverStateChanged, &AppModel::lastSyncChanged, &AppModel::statusMessageChanged,
-              &AppModel::metricsChanged})
-            connect(m_model, signal, this, &Presentation::changed);
+              &AppModel::serverStateChanged, &AppModel::lastSyncChanged, &AppModel::statusMessageChanged})
+            connect(m_model, signal, this, &Presentation::statusChanged);
+        connect(m_model, &AppModel::metricsChanged, this, &Presentation::figuresChanged);
     }
     emit modelChanged();
-    emit changed();
+    emit statusChanged();
+    emit figuresChanged();
 }
 
 Presentation::Status Presentation::status() const

@@ -17,15 +17,15 @@ class Presentation : public QObject
     Q_OBJECT
     QML_ELEMENT
     Q_PROPERTY(AppModel *model READ model WRITE setModel NOTIFY modelChanged REQUIRED)
-    Q_PROPERTY(QString statusLine READ statusLine NOTIFY changed)
-    Q_PROPERTY(Tone statusTone READ statusTone NOTIFY changed)
-    Q_PROPERTY(bool hasMetrics READ hasMetrics NOTIFY changed)
-    Q_PROPERTY(QString balance READ balance NOTIFY changed)
-    Q_PROPERTY(QString lines READ lines NOTIFY changed)
-    Q_PROPERTY(QString onTime READ onTime NOTIFY changed)
-    Q_PROPERTY(QString vehicles READ vehicles NOTIFY changed)
-    Q_PROPERTY(bool hasDate READ hasDate NOTIFY changed)
-    Q_PROPERTY(QString date READ date NOTIFY changed)
+    Q_PROPERTY(QString statusLine READ statusLine NOTIFY statusChanged)
+    Q_PROPERTY(Tone statusTone READ statusTone NOTIFY statusChanged)
+    Q_PROPERTY(bool hasMetrics READ hasMetrics NOTIFY figuresChanged)
+    Q_PROPERTY(QString balance READ balance NOTIFY figuresChanged)
+    Q_PROPERTY(QString lines READ lines NOTIFY figuresChanged)
+    Q_PROPERTY(QString onTime READ onTime NOTIFY figuresChanged)
+    Q_PROPERTY(QString vehicles READ vehicles NOTIFY figuresChanged)
+    Q_PROPERTY(bool hasDate READ hasDate NOTIFY figuresChanged)
+    Q_PROPERTY(QString date READ date NOTIFY figuresChanged)
     Q_PROPERTY(QString dashboardHost READ dashboardHost CONSTANT)
 
 public:
@@ -73,7 +73,9 @@ public:
 
 signals:
     void modelChanged();
-    void changed();
+    // Apart, so the figures are not formatted again at every tick, which rewrites gameRunning.
+    void statusChanged();
+    void figuresChanged();
 
 private:
     Status status() const;
