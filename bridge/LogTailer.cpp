@@ -141,18 +141,22 @@ std::optional<QString> newestPayload(RegionReader &reader, qint64 lastNewline, c
 void LogTailer::open(const QString &path)
 {
     m_path = path;
-    m_carry.clear();
-    m_skippingLongLine = false;
+    forgetUnfinishedLine();
     QFile file;
     m_offset = openRegularFile(file, path) ? file.size() : 0;
+}
+
+void LogTailer::forgetUnfinishedLine()
+{
+    m_carry.clear();
+    m_skippingLongLine = false;
 }
 
 void LogTailer::reset()
 {
     m_path.reset();
     m_offset = 0;
-    m_carry.clear();
-    m_skippingLongLine = false;
+    forgetUnfinishedLine();
 }
 
 std::optional<QString> LogTailer::poll()
@@ -165,8 +169,7 @@ std::optional<QString> LogTailer::poll()
     const qint64 size = file.size();
     if (size < m_offset) { // truncated or replaced by a shorter file: read it from its start
         m_offset = 0;
-        m_carry.clear();
-        m_skippingLongLine = false;
+        forgetUnfinishedLine();
     }
     if (m_offset >= size)
         return std::nullopt;

@@ -30,9 +30,9 @@ public:
     // Stops following; the next poll touches no file.
     void reset();
 
-    const Limits &limits() const { return m_limits; }
-
 private:
+    void forgetUnfinishedLine();
+
     Limits m_limits;
     std::optional<QString> m_path;
     qint64 m_offset = 0;
