@@ -157,6 +157,7 @@ private slots:
         }
         QCOMPARE(result, expected);
         QCOMPARE(server.requests().size(), 1);
+        QTRY_COMPARE(server.openConnections(), 0); // also when we gave up on a huge answer
     }
 
     void untrustedCertificatesMeanUnreachable_data()
@@ -211,6 +212,7 @@ private slots:
         QVERIFY2(elapsed.elapsed() >= 14250,
                  qPrintable(QStringLiteral("ended after %1 ms").arg(elapsed.elapsed())));
         QCOMPARE(server.requests().size(), 1);
+        QTRY_COMPARE(server.openConnections(), 0); // we hang up rather than wait on
     }
 
     // Each byte restarts the idle timeout; only the overall limit ends such an upload.
@@ -228,6 +230,7 @@ private slots:
         limits.overall = std::chrono::milliseconds(1500);
         QCOMPARE(await(Uploader::send(server.url(), QStringLiteral("ABC123"), QStringLiteral("{}"), limits)),
                  Uploader::Result::unreachable());
+        QTRY_COMPARE(server.openConnections(), 0);
     }
 };
 

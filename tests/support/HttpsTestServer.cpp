@@ -105,7 +105,11 @@ void HttpsTestServer::releaseHeld()
 
 void HttpsTestServer::serve(QSslSocket *socket)
 {
-    connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
+    ++m_openConnections;
+    connect(socket, &QSslSocket::disconnected, this, [this, socket] {
+        --m_openConnections;
+        socket->deleteLater();
+    });
     auto received = std::make_shared<QByteArray>();
     connect(socket, &QSslSocket::readyRead, this, [this, socket, received] {
         *received += socket->readAll();

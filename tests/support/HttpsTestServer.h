@@ -54,6 +54,8 @@ public:
     void answerWith(const Answer &answer);
     void answerWith(std::function<Answer(const Request &)> handler) { m_handler = std::move(handler); }
     const QList<Request> &requests() const { return m_requests; }
+    // Connections that neither side has closed yet.
+    int openConnections() const { return m_openConnections; }
     void releaseHeld();
 
     // Makes this process, and only it, trust the test authority beside the system's own.
@@ -70,5 +72,6 @@ private:
     QSslServer m_server;
     std::function<Answer(const Request &)> m_handler;
     QList<Request> m_requests;
+    int m_openConnections = 0;
     QList<std::pair<QPointer<QSslSocket>, Answer>> m_held;
 };
