@@ -22,7 +22,6 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../tests/support"))
 import sandbox  # noqa: E402
 
-DISPLAY = ":77"
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 PAGE_KIB = os.sysconf("SC_PAGE_SIZE") // 1024
 
@@ -37,7 +36,7 @@ def resident_mib(pid):
 
 
 def environment(home):
-    return dict(sandbox.app_environment(home, DISPLAY), QSG_RENDER_LOOP="basic")
+    return dict(sandbox.app_environment(home), QSG_RENDER_LOOP="basic")
 
 
 def time_to_first_frame(command, home, runs=5):
@@ -115,7 +114,7 @@ def main():
     app = os.path.join(build, "CorvaneBridge/corvane-bridge")
     floor = os.path.join(build, "bench/bench_floor")
     scratch = tempfile.mkdtemp(prefix="corvane-footprint-")
-    xvfb = sandbox.prepare(build, scratch, DISPLAY)
+    xvfb = sandbox.prepare(build, scratch)
     try:
         app_home, _ = make_home(scratch, "app")
         floor_home, _ = make_home(scratch, "floor")
@@ -132,7 +131,7 @@ def main():
             t.join()
         cpu_syncing, delays = syncing_footprint(app, build, scratch)
     finally:
-        xvfb.kill()
+        sandbox.stop_x_server(xvfb)
         shutil.rmtree(scratch, ignore_errors=True)
 
     print(f"Measured {time.strftime('%Y-%m-%d')} on {os.cpu_count()} cores, Xvfb with Mesa, QSG_RENDER_LOOP=basic; "

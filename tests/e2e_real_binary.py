@@ -19,7 +19,6 @@ import time
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
 import sandbox  # noqa: E402
 
-DISPLAY = ":91"
 # Where things are in the 420-wide window; the cards above the live data never move.
 GAME_DOT = (41, 110)
 LAUNCH_BUTTON = (280, 97, 370, 100)   # the capsule's upper band, above its label
@@ -115,7 +114,7 @@ def run(build, scratch):
     now = time.time()
     older = sandbox.add_log(home, 111, now - 100)
     newer = sandbox.add_log(home, 222, now - 10)
-    env = sandbox.app_environment(home, DISPLAY)
+    env = sandbox.app_environment(home)
     dashboard = sandbox.Dashboard(build)
     game = None
     app = subprocess.Popen([app_binary], env=env)
@@ -197,14 +196,14 @@ def main():
         print(f"SKIP: {why}")
         return 77
     scratch = tempfile.mkdtemp(prefix="corvane-e2e-")
-    xvfb = sandbox.prepare(build, scratch, DISPLAY)
+    xvfb = sandbox.prepare(build, scratch)
     try:
         run(build, scratch)
     except Failure as failure:
         print(f"FAIL: {failure}")
         return 1
     finally:
-        xvfb.kill()
+        sandbox.stop_x_server(xvfb)
         shutil.rmtree(scratch, ignore_errors=True)
     print("PASS: the shipped bridge, end to end")
     return 0

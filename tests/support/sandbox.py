@@ -2,10 +2,10 @@
 certificate authority is the only one trusted, so the shipped bridge reaches a local stand-in
 dashboard through its ordinary name resolution and certificate checks. Needs root."""
 import os
+import select
 import shutil
 import subprocess
 import sys
-import time
 
 
 class Unavailable(Exception):
@@ -24,8 +24,9 @@ def enter(argv):
     os.execvp("unshare", ["unshare", "--net", "--mount", "--fork", sys.executable] + argv)
 
 
-def prepare(build, scratch, display):
-    """Loopback up, corvane.app → 127.0.0.1, only the test authority trusted, an X server on `display`."""
+def prepare(build, scratch):
+    """Loopback up, corvane.app → 127.0.0.1, only the test authority trusted, and an X server that
+    DISPLAY names from here on. Returns the X server's process."""
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
     hosts = os.path.join(scratch, "hosts")
     with open(hosts, "w") as f:
@@ -40,14 +41,38 @@ def prepare(build, scratch, display):
     open("/etc/hosts", "a").close()
     subprocess.run(["mount", "--bind", hosts, "/etc/hosts"], check=True)
     subprocess.run(["mount", "--bind", certs, "/etc/ssl/certs"], check=True)
-    xvfb = subprocess.Popen(["Xvfb", display, "-nolisten", "tcp", "-screen", "0", "1280x1024x24"],
-                            stderr=subprocess.DEVNULL)
-    deadline = time.monotonic() + 10
-    while subprocess.run(["xdpyinfo", "-display", display], capture_output=True).returncode != 0:
-        if time.monotonic() > deadline:
+    # The X server's socket file stays in here too, so it can never replace one of the host's.
+    os.makedirs("/tmp/.X11-unix", exist_ok=True)
+    subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=1777", "tmpfs", "/tmp/.X11-unix"], check=True)
+    return start_x_server()
+
+
+def start_x_server():
+    """Xvfb picks a free display itself and names it once it accepts clients. A fixed number could
+    meet a lock file left by a killed X server whose process number now belongs to another process."""
+    ready, announce = os.pipe()
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(announce), "-nolisten", "tcp",
+                             "-screen", "0", "1280x1024x24"], pass_fds=(announce,), stderr=subprocess.DEVNULL)
+    os.close(announce)
+    with os.fdopen(ready) as numbers:
+        if not select.select([numbers], [], [], 30)[0]:
+            xvfb.kill()
             raise RuntimeError("Xvfb did not start")
-        time.sleep(0.1)
+        number = numbers.readline().strip()
+    if not number:
+        raise RuntimeError("Xvfb did not start")
+    os.environ["DISPLAY"] = ":" + number
     return xvfb
+
+
+def stop_x_server(xvfb):
+    """Lets Xvfb close down cleanly rather than leave its files behind."""
+    xvfb.terminate()
+    try:
+        xvfb.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        xvfb.kill()
+        xvfb.wait()
 
 
 class Dashboard:
@@ -61,7 +86,6 @@ class Dashboard:
 
     def next_request(self, timeout):
         """(arrival in ms since 1970, body) of the next upload, or None."""
-        import select
         ready, _, _ = select.select([self.process.stdout], [], [], timeout)
         if not ready:
             return None
@@ -93,5 +117,5 @@ def add_log(home, account, modified):
     return log
 
 
-def app_environment(home, display):
-    return dict(os.environ, DISPLAY=display, HOME=home, XDG_RUNTIME_DIR=os.path.join(home, "run"))
+def app_environment(home):
+    return dict(os.environ, HOME=home, XDG_RUNTIME_DIR=os.path.join(home, "run"))
