@@ -2,10 +2,12 @@
 certificate authority is the only one trusted, so the shipped bridge reaches a local stand-in
 dashboard through its ordinary name resolution and certificate checks. Needs root."""
 import os
+import queue
 import select
 import shutil
 import subprocess
 import sys
+import threading
 
 
 class Unavailable(Exception):
@@ -83,14 +85,21 @@ class Dashboard:
                                         stdout=subprocess.PIPE, text=True)
         if not self.process.stdout.readline().startswith("listening"):
             raise RuntimeError("the stand-in dashboard did not start")
+        # A reader of its own, because a line already buffered by readline() would never wake select().
+        self.requests = queue.Queue()
+        threading.Thread(target=self._read, daemon=True).start()
+
+    def _read(self):
+        for line in self.process.stdout:
+            _, at, body = line.rstrip("\n").split(" ", 2)
+            self.requests.put((int(at), body))
 
     def next_request(self, timeout):
         """(arrival in ms since 1970, body) of the next upload, or None."""
-        ready, _, _ = select.select([self.process.stdout], [], [], timeout)
-        if not ready:
+        try:
+            return self.requests.get(timeout=timeout)
+        except queue.Empty:
             return None
-        _, at, body = self.process.stdout.readline().rstrip("\n").split(" ", 2)
-        return int(at), body
 
     def stop(self):
         self.process.kill()
