@@ -20,7 +20,7 @@ packages=(
     qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
     qml6-module-qtquick-controls qml6-module-qtquick-templates
     qml6-module-qtquick-layouts qml6-module-qtquick-window fonts-dejavu-core
-    xvfb xauth x11-utils x11-apps xdotool locales-all python3 iproute2
+    xvfb xauth x11-apps xdotool locales-all python3 iproute2
 )
 missing=()
 for package in "${packages[@]}"; do
