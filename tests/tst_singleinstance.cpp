@@ -6,10 +6,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
-
 class TestSingleInstance : public QObject
 {
     Q_OBJECT
@@ -21,23 +17,10 @@ private:
         return file.open(QIODevice::ReadOnly) ? file.readLine().trimmed() : QByteArray();
     }
 
-    // What a run that crashed leaves behind: a socket file that nobody listens on.
-    static void leaveDeadSocket(const QString &path)
-    {
-        sockaddr_un address{};
-        address.sun_family = AF_UNIX;
-        const QByteArray name = QFile::encodeName(path);
-        std::copy(name.begin(), name.end(), address.sun_path);
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        QCOMPARE(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address), 0);
-        ::close(fd);
-    }
-
 private slots:
     void aSecondClaimKnocksAndStepsAside()
     {
         QTemporaryDir dir;
-        leaveDeadSocket(dir.filePath(QStringLiteral("corvane-bridge.socket")));
         SingleInstance first(dir.path());
         SingleInstance second(dir.path());
         QVERIFY(first.claim());
@@ -47,7 +30,7 @@ private slots:
     }
 
     // The real application: a second start steps aside, and a run killed without warning leaves a
-    // lock that does not block the next start.
+    // lock and a socket that do not block the next start.
     void theAppRunsOncePerUser()
     {
         QTemporaryDir runtime;
