@@ -78,23 +78,14 @@ private slots:
         QCOMPARE(GameWatcher::logPath(), std::nullopt); // an account without the game, a plain file
     }
 
-    void theNewestLogWins()
+    void theNewestLogWinsAcrossAccountsAndInstalls()
     {
         addLog(QStringLiteral("111"), 10);
-        const QString newest = addLog(QStringLiteral("222"), 20);
         addLog(QStringLiteral("333"), 5);
-        addLog(QStringLiteral(".hidden"), 15);
-        QCOMPARE(GameWatcher::logPath(), newest);
-        QVERIFY(newest.endsWith(QStringLiteral("/3493540/local/crash_dump/stdout.txt")));
-    }
-
-    void theNewestLogWinsAcrossSteamInstalls()
-    {
-        addLog(QStringLiteral("111"), 10);
-        const QString flatpak =
-            QStringLiteral("/.var/app/com.valvesoftware.Steam/.local/share/Steam/userdata");
-        const QString newest = addLog(QStringLiteral("222"), 20, flatpak);
-        addLog(QStringLiteral("333"), 15, QStringLiteral("/snap/steam/common/.local/share/Steam/userdata"));
+        const QString newest =
+            addLog(QStringLiteral("222"), 20,
+                   QStringLiteral("/.var/app/com.valvesoftware.Steam/.local/share/Steam/userdata"));
+        addLog(QStringLiteral("444"), 15, QStringLiteral("/snap/steam/common/.local/share/Steam/userdata"));
         QCOMPARE(GameWatcher::logPath(), newest);
     }
 
