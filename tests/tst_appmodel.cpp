@@ -7,10 +7,13 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <atomic>
 
 using namespace Qt::StringLiterals;
 
@@ -306,6 +309,55 @@ private slots:
         tick(*model);
         QTest::qWait(100);
         QCOMPARE(rig.server.requests().size(), 1);
+    }
+
+    // Nothing swapped but the dashboard's address: a Steam folder in a temporary home, a real
+    // process named like the game, the real three-second timer.
+    void endToEnd()
+    {
+        QTemporaryDir home;
+        qputenv("HOME", QFile::encodeName(home.path()));
+        const QString log =
+            home.path() +
+            QStringLiteral("/.local/share/Steam/userdata/4242/3493540/local/crash_dump/stdout.txt");
+        QVERIFY(QDir().mkpath(QFileInfo(log).path()));
+        QFile file(log);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("@CRVN@{\"old\":true}\n");
+        file.flush();
+
+        const QString gamePath = home.filePath(QStringLiteral("TransportFever3"));
+        QVERIFY(QFile::copy(QStringLiteral(FAKE_GAME), gamePath));
+        QProcess game;
+        game.start(gamePath, {});
+        QVERIFY(game.waitForStarted());
+        const auto stopGame = qScopeGuard([&] {
+            game.kill();
+            game.waitForFinished();
+        });
+
+        HttpsTestServer server;
+        AppModel::Collaborators real;
+        real.endpoint = server.url();
+        AppModel model(real);
+        model.setLinkCode(QStringLiteral("ABC123"));
+        model.setBridgeEnabled(true);
+        model.start();
+        QTRY_VERIFY_WITH_TIMEOUT(model.gameRunning(), 5000);
+
+        server.answerWith(
+            Answer{200, R"({"ok":true,"updated":1767225600})", "application/json", {}, Delivery::whole, {}});
+        file.write("noise\n@CRVN@ {\"balance\":1500.25,\"lines\":12}\n");
+        file.flush();
+        QTRY_COMPARE_WITH_TIMEOUT(model.serverState(), ServerState::connected, 10000);
+
+        QCOMPARE(server.requests().size(), 1);
+        const QJsonObject body = QJsonDocument::fromJson(server.requests().first().body).object();
+        QCOMPARE(body, QJsonObject({{"code", "ABC123"},
+                                    {"source", "mac-bridge"},
+                                    {"data", QJsonObject({{"balance", 1500.25}, {"lines", 12}})}}));
+        QCOMPARE(model.lastSync(), QDateTime::fromSecsSinceEpoch(1767225600, Qt::UTC));
+        QCOMPARE(model.metrics()->lines, 12);
     }
 };
 
