@@ -2,16 +2,15 @@
 
 #include "GameWatcher.h"
 
+#include <QDesktopServices>
 #include <QObject>
-#include <QtQml/qqmlregistration.h>
 
-// What the window may ask of the game itself: to be started through Steam.
+// What the window and the tray may ask of the game itself: to be started through Steam.
 class Game : public QObject
 {
     Q_OBJECT
-    QML_ELEMENT
-    QML_SINGLETON
 
 public:
-    Q_INVOKABLE static void launch() { GameWatcher::launch(); }
+    // Hands the address to the desktop and returns at once; nobody waits for the game.
+    Q_INVOKABLE static void launch() { QDesktopServices::openUrl(GameWatcher::launchAddress()); }
 };

@@ -2,7 +2,7 @@ import QtQuick
 import QtQuick.Controls.Basic
 import CorvaneBridge
 
-// One window of the bridge. Every window shows the same model.
+// One window of the bridge, a view of the one model; the bridge goes on syncing when it closes.
 ApplicationWindow {
     id: window
     required property AppModel model
@@ -44,6 +44,12 @@ ApplicationWindow {
         sequences: [StandardKey.New]
         onActivated: window.windows.openWindow()
     }
-
-    Component.onCompleted: model.start()
+    Shortcut {
+        sequences: [StandardKey.Close]
+        onActivated: window.close()
+    }
+    Shortcut {
+        sequences: [StandardKey.Quit]
+        onActivated: Qt.quit()
+    }
 }

@@ -6,7 +6,6 @@
 #include <QLocale>
 #include <QObject>
 #include <QPointer>
-#include <QtQml/qqmlregistration.h>
 
 #include <optional>
 
@@ -15,7 +14,6 @@
 class Presentation : public QObject
 {
     Q_OBJECT
-    QML_ELEMENT
     Q_PROPERTY(AppModel *model READ model WRITE setModel NOTIFY modelChanged REQUIRED)
     Q_PROPERTY(QString statusLine READ statusLine NOTIFY statusChanged)
     Q_PROPERTY(Tone statusTone READ statusTone NOTIFY statusChanged)

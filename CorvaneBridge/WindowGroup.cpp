@@ -1,40 +1,100 @@
 #include "WindowGroup.h"
 
+#include "Log.h"
+
+#include <QCoreApplication>
 #include <QQmlComponent>
 #include <QQmlEngine>
-#include <QWindow>
+#include <QQuickWindow>
 
-WindowGroup::WindowGroup(QQmlEngine &engine, AppModel &model, QObject *parent)
-    : QObject(parent), m_engine(engine), m_model(model)
-{}
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// glibc keeps freed memory for reuse; a process that just dropped its whole scene should give it back.
+void returnFreedMemory()
+{
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
+}
+
+// Qt Quick's software renderer draws this window alike at a third of the memory of the OpenGL one.
+// A user's own choice of backend still wins.
+void preferSoftwareRendering()
+{
+#ifdef Q_OS_LINUX
+    if (qEnvironmentVariableIsEmpty("QT_QUICK_BACKEND") && qEnvironmentVariableIsEmpty("QSG_RHI_BACKEND"))
+        QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+#endif
+}
+
+} // namespace
+
+WindowGroup::WindowGroup(AppModel &model, QObject *parent) : Windows(parent), m_model(model)
+{
+    preferSoftwareRendering();
+}
+
+WindowGroup::~WindowGroup()
+{
+    qDeleteAll(std::exchange(m_windows, {})); // before the engine they were built by
+}
 
 bool WindowGroup::openWindow()
 {
-    QQmlComponent component(&m_engine, QUrl(QStringLiteral("qrc:/CorvaneBridge/Main.qml")));
-    QObject *window =
-        component.createWithInitialProperties({{QStringLiteral("model"), QVariant::fromValue(&m_model)},
-                                               {QStringLiteral("windows"), QVariant::fromValue(this)}});
+    if (!m_engine) {
+        m_engine = std::make_unique<QQmlEngine>();
+        m_engine->addImportPath(u"qrc:/qt/qml"_s); // where the CorvaneBridge module is compiled in
+        connect(m_engine.get(), &QQmlEngine::quit, QCoreApplication::instance(), &QCoreApplication::quit,
+                Qt::QueuedConnection);
+    }
+    QQmlComponent component(m_engine.get());
+    component.setData("import CorvaneBridge\nMain {}", QUrl());
+    auto *window = qobject_cast<QQuickWindow *>(component.createWithInitialProperties(
+        {{u"model"_s, QVariant::fromValue(&m_model)}, {u"windows"_s, QVariant::fromValue(this)}}));
     if (!window) {
-        qCritical().noquote() << "Corvane Bridge cannot show its window:" << component.errorString();
+        qCCritical(lcBridge).noquote() << "cannot show the window:" << component.errorString();
+        if (m_windows.isEmpty())
+            m_engine.reset();
         return false;
     }
-    window->setParent(this);
-    // A closed window is gone for good; the application quits when the last one closes.
-    if (auto *shown = qobject_cast<QWindow *>(window))
-        connect(shown, &QWindow::visibleChanged, window, [window](bool visible) {
-            if (!visible)
-                window->deleteLater();
-        });
+    m_windows.append(window);
+    // Closing hides the window; it is destroyed once the close is over.
+    connect(window, &QWindow::visibleChanged, this, [this](bool visible) {
+        if (!visible)
+            QMetaObject::invokeMethod(this, &WindowGroup::releaseClosedWindows, Qt::QueuedConnection);
+    });
     return true;
 }
 
-void WindowGroup::raise()
+void WindowGroup::activate()
 {
-    const QList<QWindow *> windows = findChildren<QWindow *>(Qt::FindDirectChildrenOnly);
-    if (windows.isEmpty())
+    if (m_windows.isEmpty()) {
+        openWindow();
         return;
-    QWindow *window = windows.last();
+    }
+    QQuickWindow *window = m_windows.last();
     window->showNormal();
     window->raise();
     window->requestActivate();
+}
+
+void WindowGroup::releaseClosedWindows()
+{
+    const auto closed = std::stable_partition(m_windows.begin(), m_windows.end(),
+                                              [](QQuickWindow *window) { return window->isVisible(); });
+    if (closed == m_windows.end())
+        return;
+    qDeleteAll(closed, m_windows.end());
+    m_windows.erase(closed, m_windows.end());
+    if (!m_windows.isEmpty())
+        return;
+    m_engine.reset();
+    returnFreedMemory();
+    emit lastWindowClosed();
 }

@@ -1,28 +1,38 @@
 #pragma once
 
 #include "AppModel.h"
+#include "Windows.h"
 
-#include <QObject>
+#include <QList>
 #include <QtQml/qqmlregistration.h>
 
-class QQmlEngine;
+#include <memory>
 
-// The windows of the application, all showing the one model. The new-window shortcut adds one.
-class WindowGroup : public QObject
+class QQmlEngine;
+class QQuickWindow;
+
+// The bridge's windows, all views of the one model. A closed window is destroyed; once none is left,
+// the QML engine goes too and its memory is handed back to the system, since a bridge left running
+// all evening should cost little.
+class WindowGroup : public Windows
 {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("The application owns the window group")
 
 public:
-    WindowGroup(QQmlEngine &engine, AppModel &model, QObject *parent = nullptr);
+    explicit WindowGroup(AppModel &model, QObject *parent = nullptr);
+    ~WindowGroup() override;
 
-    // Opens one more main window; false (with the reasons printed) when the QML could not be built.
-    Q_INVOKABLE bool openWindow();
-    // Brings the newest window to the front, as when the user starts the bridge a second time.
-    void raise();
+    Q_INVOKABLE bool openWindow() override;
+    void activate() override;
+    bool isEmpty() const override { return m_windows.isEmpty(); }
+    const QList<QQuickWindow *> &windows() const { return m_windows; }
 
 private:
-    QQmlEngine &m_engine;
+    void releaseClosedWindows();
+
     AppModel &m_model;
+    std::unique_ptr<QQmlEngine> m_engine;
+    QList<QQuickWindow *> m_windows;
 };

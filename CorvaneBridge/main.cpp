@@ -1,42 +1,81 @@
-#include "AppModel.h"
+#include "AppIdentity.h"
+#include "ApplicationShell.h"
+#include "Log.h"
 #include "SingleInstance.h"
-#include "WindowGroup.h"
 
-#include <QGuiApplication>
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QFileInfo>
 #include <QIcon>
-#include <QQmlEngine>
-#include <QQuickStyle>
+#include <QLibrary>
 #include <QStandardPaths>
+
+#include <cstdio>
+
+namespace {
+
+// The small sizes title bars and task switchers use; the desktop's icon theme has the large ones.
+QIcon windowIcon()
+{
+    QIcon icon;
+    const QDir icons(QStringLiteral(":/icons"));
+    for (const QString &file : icons.entryList(QDir::Files))
+        icon.addFile(icons.filePath(file));
+    return icon;
+}
+
+// The window module lies beside the executable in the build, and in the library folder once installed.
+Windows *loadWindows(AppModel &model, QObject *parent)
+{
+    const QDir here(QCoreApplication::applicationDirPath());
+    QString errors;
+    for (const QString &dir : {here.path(), here.filePath(QStringLiteral(CORVANE_WINDOW_MODULE_FROM_BIN))}) {
+        QLibrary module(dir + QStringLiteral("/corvane-bridge-window"));
+        if (const auto create = reinterpret_cast<CreateWindows>(module.resolve(createWindowsSymbol)))
+            return create(model, parent);
+        errors += u'\n' + module.errorString();
+    }
+    qCCritical(lcBridge).noquote() << "cannot load the window module:" << errors;
+    return nullptr;
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QGuiApplication app(argc, argv);
-    QCoreApplication::setOrganizationName(QStringLiteral("Corvane"));
-    QCoreApplication::setOrganizationDomain(QStringLiteral("corvane.app"));
-    QCoreApplication::setApplicationName(QStringLiteral("Corvane Bridge"));
-    QGuiApplication::setApplicationDisplayName(QStringLiteral("Corvane Bridge"));
-    QGuiApplication::setDesktopFileName(QStringLiteral("app.corvane.Bridge"));
+    QApplication app(argc, argv);
+    AppIdentity::apply();
+    QGuiApplication::setApplicationDisplayName(AppIdentity::name());
+    QGuiApplication::setDesktopFileName(AppIdentity::id());
+
+    QCommandLineParser options;
+    options.setApplicationDescription(QCoreApplication::translate("main", "Links your running game to your Corvane dashboard."));
+    options.addHelpOption();
+    options.addVersionOption();
+    const QCommandLineOption background(QStringLiteral("background"),
+                                        QCoreApplication::translate("main", "Start without a window, in the system tray."));
+    options.addOption(background);
+    if (!options.parse(QCoreApplication::arguments()) || !options.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "%s\n",
+                     qPrintable(QCoreApplication::translate("main", "Usage: %1 [--background] [--help] [--version]")
+                                    .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())));
+        return 2;
+    }
+    options.process(app); // --help and --version print and exit here
 
     SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
     if (!instance.claim())
-        return EXIT_SUCCESS; // the running bridge comes to the front instead
+        return EXIT_SUCCESS; // the running bridge opens its window instead
 
-    // The window icon at the sizes title bars and task switchers use; the desktop's icon theme has
-    // the large ones. (X11 decodes and copies every size the icon holds.)
-    QIcon icon;
-    for (const int size : {16, 24, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/icons/corvane-bridge-%1.png").arg(size));
-    QGuiApplication::setWindowIcon(icon);
+    QGuiApplication::setWindowIcon(windowIcon());
+    // Windows come and go; the shell decides when the bridge ends.
+    QGuiApplication::setQuitOnLastWindowClosed(false);
 
-    // The window draws its own dark look; the Basic style lets it do so on every platform.
-    QQuickStyle::setStyle(QStringLiteral("Basic"));
-
-    AppModel model;
-    QQmlEngine engine;
-    QObject::connect(&engine, &QQmlEngine::quit, &app, &QCoreApplication::quit);
-    WindowGroup windows(engine, model);
-    if (!windows.openWindow())
+    ApplicationShell shell(loadWindows, LoginItem(QCoreApplication::applicationFilePath()));
+    QObject::connect(&instance, &SingleInstance::activationRequested, &shell, &ApplicationShell::activate);
+    if (!shell.start(options.isSet(background) ? ApplicationShell::Start::inBackground
+                                               : ApplicationShell::Start::withWindow))
         return EXIT_FAILURE;
-    QObject::connect(&instance, &SingleInstance::activationRequested, &windows, &WindowGroup::raise);
     return app.exec();
 }

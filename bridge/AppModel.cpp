@@ -2,7 +2,6 @@
 
 #include <QFutureWatcher>
 #include <QRegularExpression>
-#include <QTimer>
 #include <QtConcurrent>
 
 using namespace Qt::StringLiterals;
@@ -79,10 +78,12 @@ void AppModel::followNewestLog()
 
 void AppModel::start()
 {
-    auto *timer = new QTimer(this);
-    timer->setTimerType(Qt::PreciseTimer);
-    connect(timer, &QTimer::timeout, this, &AppModel::tick);
-    timer->start(m_collaborators.period);
+    if (!m_timer) {
+        m_timer = new QTimer(this);
+        m_timer->setTimerType(Qt::PreciseTimer);
+        connect(m_timer, &QTimer::timeout, this, &AppModel::tick);
+        m_timer->start(m_collaborators.period);
+    }
     QMetaObject::invokeMethod(this, &AppModel::tick, Qt::QueuedConnection);
 }
 

@@ -8,6 +8,7 @@
 #include <QDateTime>
 #include <QObject>
 #include <QSettings>
+#include <QTimer>
 #include <QUrl>
 #include <QVariant>
 
@@ -62,9 +63,9 @@ public:
     // Persisted; switching on follows the newest log from its end, switching off stops following.
     void setBridgeEnabled(bool enabled);
 
-    // Starts a repeating tick every period and runs one at once. Each call (each window that
-    // appears) adds its own timer; the busy flag keeps their uploads from overlapping.
-    Q_INVOKABLE void start();
+    // Runs a tick at once; the first call also starts the one timer that ticks every period for the
+    // model's life.
+    void start();
 
 signals:
     void willChange();
@@ -94,6 +95,7 @@ private:
     const Collaborators m_collaborators;
     QSettings m_settings;
     LogTailer m_tailer;
+    QTimer *m_timer = nullptr;
     bool m_busy = false; // one poll-and-upload in flight
 
     QString m_linkCode;

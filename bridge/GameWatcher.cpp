@@ -1,7 +1,6 @@
 #include "GameWatcher.h"
 
 #include <QDateTime>
-#include <QDesktopServices>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -155,7 +154,7 @@ bool GameWatcher::isRunning()
 #endif
 }
 
-void GameWatcher::launch()
+QUrl GameWatcher::launchAddress()
 {
-    QDesktopServices::openUrl(QUrl(QStringLiteral("steam://rungameid/") + steamAppId));
+    return QUrl(QStringLiteral("steam://rungameid/") + steamAppId);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QUrl>
 
 #include <optional>
 
@@ -14,7 +15,7 @@ std::optional<QString> logPath();
 // call it off the GUI thread.
 bool isRunning();
 
-// Asks the desktop to start the game through Steam and returns at once.
-void launch();
+// The Steam address that starts the game, for the desktop to open.
+QUrl launchAddress();
 
 } // namespace GameWatcher

@@ -121,36 +121,6 @@ private slots:
         QVERIFY(!GameWatcher::isRunning());
         stop(helper);
     }
-
-    // The desktop hands steam: addresses to xdg-open. This one waits for the test's go-ahead before it
-    // records its arguments, so a launch that waited for it would never return.
-    void launchAsksTheDesktopAndReturnsAtOnce()
-    {
-        const QString bin = m_home->filePath(QStringLiteral("bin"));
-        QVERIFY(QDir().mkpath(bin));
-        const QString release = m_home->filePath(QStringLiteral("release"));
-        const QString opened = m_home->filePath(QStringLiteral("opened"));
-        QFile script(bin + QStringLiteral("/xdg-open"));
-        QVERIFY(script.open(QIODevice::WriteOnly));
-        script.write(
-            QStringLiteral("#!/bin/sh\n"
-                           "i=0; while [ ! -e '%1' ] && [ $i -lt 300 ]; do sleep 0.1; i=$((i+1)); done\n"
-                           "printf '%s' \"$*\" > '%2'\n")
-                .arg(release, opened)
-                .toUtf8());
-        script.close();
-        QVERIFY(script.setPermissions(QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-        const QByteArray path = qgetenv("PATH");
-        qputenv("PATH", QFile::encodeName(bin) + ':' + path);
-
-        GameWatcher::launch();
-        qputenv("PATH", path);
-        QFile(release).open(QIODevice::WriteOnly);
-        QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(opened), 10000);
-        QFile result(opened);
-        QVERIFY(result.open(QIODevice::ReadOnly));
-        QCOMPARE(result.readAll(), QByteArray("steam://rungameid/3493540"));
-    }
 };
 
 QTEST_MAIN(TestGameWatcher)

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QQmlEngine>
 #include <QQuickItem>
-#include <QQuickStyle>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QSignalSpy>
@@ -48,10 +47,9 @@ class TestWindow : public QObject
 private:
     QQuickWindow *openWindow()
     {
-        const qsizetype before = m_windows->children().size();
         if (!m_windows->openWindow())
             return nullptr;
-        auto *window = qobject_cast<QQuickWindow *>(m_windows->children().value(before));
+        QQuickWindow *window = m_windows->windows().last();
         if (window && !QTest::qWaitForWindowExposed(window))
             return nullptr;
         return window;
@@ -90,14 +88,12 @@ private:
     QTemporaryDir m_settingsDir;
     std::unique_ptr<Rig> m_rig;
     std::unique_ptr<AppModel> m_model;
-    std::unique_ptr<QQmlEngine> m_engine;
     std::unique_ptr<WindowGroup> m_windows;
     QQuickWindow *m_window = nullptr;
 
 private slots:
     void initTestCase()
     {
-        QQuickStyle::setStyle(u"Basic"_s);
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
         HttpsTestServer::trustTestAuthority();
     }
@@ -107,19 +103,14 @@ private slots:
         QSettings().clear();
         m_rig = std::make_unique<Rig>();
         m_model = std::make_unique<AppModel>(m_rig->collaborators());
-        m_engine = std::make_unique<QQmlEngine>();
-        m_windows = std::make_unique<WindowGroup>(*m_engine, *m_model);
-        // The window's first tick comes as it appears, without waiting for the hour-long period.
-        QSignalSpy firstTick(m_model.get(), &AppModel::gameRunningChanged);
+        m_windows = std::make_unique<WindowGroup>(*m_model);
         m_window = openWindow();
         QVERIFY(m_window);
-        QTRY_COMPARE_WITH_TIMEOUT(firstTick.size(), 1, 5000);
     }
 
     void cleanup()
     {
         m_windows.reset();
-        m_engine.reset();
         m_model.reset();
         m_rig.reset();
     }
@@ -221,9 +212,8 @@ private slots:
     {
         auto *logo = item("logo");
         QCOMPARE(logo->width(), 38.0);
-        const QColor topLeft = pixelAt(logo, {9, 9});
+        QTRY_VERIFY(near(pixelAt(logo, {9, 9}), blueLight, 12)); // the Canvas paints on a later frame
         const QColor bottomRight = pixelAt(logo, {29, 29});
-        QVERIFY2(near(topLeft, blueLight, 12), qPrintable(topLeft.name()));
         QVERIFY2(near(bottomRight, blue, 12), qPrintable(bottomRight.name()));
         QVERIFY(near(pixelAt(logo, {18, 19}), Qt::white, 12)); // the pixel whose centre is on the link
         QCOMPARE(m_window->grabWindow().width(), 420);
@@ -231,10 +221,9 @@ private slots:
 
     void theNewWindowShortcutOpensAnotherOnTheSameModel()
     {
-        const qsizetype before = m_windows->children().size();
         QTest::keyClick(m_window, Qt::Key_N, Qt::ControlModifier);
-        QTRY_COMPARE(m_windows->children().size(), before + 1);
-        auto *second = qobject_cast<QQuickWindow *>(m_windows->children().last());
+        QTRY_COMPARE(m_windows->windows().size(), 2);
+        QQuickWindow *second = m_windows->windows().last();
         QVERIFY(second && QTest::qWaitForWindowExposed(second));
         item("linkCodeField", second)->forceActiveFocus();
         type(second, "zz9");

@@ -17,7 +17,7 @@ int main(int argc, char *argv[])
         qFatal("usage: render_icon OUTPUT_DIR");
     const QDir output(QString::fromLocal8Bit(argv[1]));
     QQmlEngine engine;
-    engine.addImportPath(QStringLiteral("qrc:/")); // where the linked-in CorvaneBridge module lives
+    engine.addImportPath(QStringLiteral("qrc:/qt/qml")); // where the linked-in CorvaneBridge module lives
     for (const int size : {16, 24, 32, 48, 64, 128, 256, 512}) {
         QQmlComponent component(&engine);
         component.setData(QStringLiteral("import CorvaneBridge\nLogoMark { size: %1 }").arg(size).toUtf8(),

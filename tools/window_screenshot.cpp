@@ -7,8 +7,6 @@
 
 #include <QFile>
 #include <QGuiApplication>
-#include <QQmlEngine>
-#include <QQuickStyle>
 #include <QQuickWindow>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -21,7 +19,6 @@ int main(int argc, char *argv[])
     QGuiApplication app(argc, argv);
     if (argc != 2)
         qFatal("usage: window_screenshot OUTPUT.png");
-    QQuickStyle::setStyle(u"Basic"_s);
     QTemporaryDir dir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     HttpsTestServer::trustTestAuthority();
@@ -40,11 +37,11 @@ int main(int argc, char *argv[])
     model.setLinkCode(u"K7QM2X"_s);
     model.setBridgeEnabled(true);
 
-    QQmlEngine engine;
-    WindowGroup windows(engine, model);
+    WindowGroup windows(model);
     if (!windows.openWindow())
         return EXIT_FAILURE;
-    auto *window = windows.findChild<QQuickWindow *>();
+    QQuickWindow *window = windows.windows().first();
+    model.start();
 
     // The first tick sees the game start and follows the log; the line arrives once that tick is done.
     const auto writeMarkerLine = [&] {

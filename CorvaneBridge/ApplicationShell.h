@@ -1,0 +1,39 @@
+#pragma once
+
+#include "AppModel.h"
+#include "TrayIcon.h"
+#include "Windows.h"
+
+#include <QObject>
+
+#include <functional>
+
+// The running bridge: the one model, syncing from start to quit, and the ways to reach it, windows
+// and the tray icon. Windows are only views; closing the last one leaves the bridge syncing while
+// the tray offers a way back, and quits it when there is none.
+class ApplicationShell : public QObject
+{
+    Q_OBJECT
+
+public:
+    enum class Start { withWindow, inBackground };
+    // Makes the group of windows over the model, the first time one is needed; null when it cannot.
+    using WindowsFactory = std::function<Windows *(AppModel &model, QObject *parent)>;
+
+    ApplicationShell(WindowsFactory makeWindows, const LoginItem &loginItem, QObject *parent = nullptr);
+
+    // False when the window was asked for and could not be built.
+    bool start(Start how);
+    // What a second start of the bridge and a click on the tray icon ask for: a window, in front.
+    void activate();
+
+private:
+    Windows *windows();
+    bool openWindow();
+    void showTrayOrWindow();
+
+    AppModel m_model;
+    WindowsFactory m_makeWindows;
+    Windows *m_windows = nullptr;
+    TrayIcon m_tray;
+};

@@ -1,0 +1,47 @@
+#include "TrayIcon.h"
+
+#include "AppIdentity.h"
+#include "Game.h"
+
+#include <QGuiApplication>
+
+TrayIcon::TrayIcon(AppModel &model, const LoginItem &loginItem, QObject *parent)
+    : QObject(parent), m_model(model), m_loginItem(loginItem)
+{
+    m_presentation.setModel(&model);
+
+    m_menu.addAction(tr("Open Corvane Bridge"), this, &TrayIcon::openRequested);
+    m_menu.addSeparator();
+    m_sync = m_menu.addAction(tr("Sync to dashboard"), &model, &AppModel::setBridgeEnabled);
+    m_sync->setCheckable(true);
+    m_launch = m_menu.addAction(tr("Launch game"), &Game::launch);
+    m_startAtLogin = m_menu.addAction(tr("Start at login"), this, [this](bool enabled) {
+        m_loginItem.setEnabled(enabled);
+        m_startAtLogin->setChecked(m_loginItem.isEnabled()); // what the file system made of it
+    });
+    m_startAtLogin->setCheckable(true);
+    m_menu.addSeparator();
+    m_menu.addAction(tr("Quit Corvane Bridge"), QCoreApplication::instance(), &QCoreApplication::quit);
+    // The entry may have been changed in the desktop's own settings meanwhile.
+    connect(&m_menu, &QMenu::aboutToShow, this,
+            [this] { m_startAtLogin->setChecked(m_loginItem.isEnabled()); });
+
+    m_icon.setIcon(QGuiApplication::windowIcon());
+    m_icon.setContextMenu(&m_menu);
+    connect(&m_icon, &QSystemTrayIcon::activated, this, [this](QSystemTrayIcon::ActivationReason why) {
+        if (why == QSystemTrayIcon::Trigger)
+            emit openRequested();
+    });
+    // The status follows every field the menu shows.
+    connect(&m_presentation, &Presentation::statusChanged, this, &TrayIcon::showModel);
+    showModel();
+    m_startAtLogin->setChecked(m_loginItem.isEnabled());
+}
+
+void TrayIcon::showModel()
+{
+    m_sync->setChecked(m_model.bridgeEnabled());
+    m_sync->setEnabled(m_model.codeValid());
+    m_launch->setVisible(!m_model.gameRunning());
+    m_icon.setToolTip(AppIdentity::name() + u'\n' + m_presentation.statusLine());
+}
