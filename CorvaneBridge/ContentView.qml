@@ -15,9 +15,12 @@ ScrollView {
         font.weight: Font.DemiBold
         color: Theme.text
     }
+    // One line; texts from the game or the dashboard can be long and are cut at the window's edge.
     component Detail: Text {
         font.pointSize: Theme.points(12.5)
         color: Theme.text2
+        elide: Text.ElideRight
+        maximumLineCount: 1
     }
     // One figure: its value (or "-") above its label, sharing the row equally with the others.
     component Stat: Column {
@@ -86,14 +89,19 @@ ScrollView {
                     on: root.model.gameRunning
                 }
                 Column {
+                    Layout.fillWidth: true
                     spacing: 2
-                    Heading { text: qsTr("Transport Fever 3") }
+                    Heading { text: "Transport Fever 3" }
                     Detail {
                         objectName: "gameState"
-                        text: root.model.gameRunning ? qsTr("Running") : qsTr("Not running")
+                        width: parent.width
+                        text: root.view.gameState
+                        color: Theme.tone(root.view.gameStateTone)
+                        HoverHandler { id: gameStateHover }
+                        ToolTip.visible: gameStateHover.hovered && root.view.gameStateDetail !== ""
+                        ToolTip.text: root.view.gameStateDetail
                     }
                 }
-                Item { Layout.fillWidth: true }
                 BlueButton {
                     objectName: "launchButton"
                     text: qsTr("Launch game")
@@ -154,16 +162,26 @@ ScrollView {
                 width: parent.width
                 spacing: 12
                 Column {
+                    Layout.fillWidth: true
                     spacing: 2
                     Heading { text: qsTr("Sync to dashboard") }
-                    Text {
+                    Detail {
                         objectName: "statusLine"
+                        width: parent.width
                         text: root.view.statusLine
-                        font.pointSize: Theme.points(12.5)
                         color: Theme.tone(root.view.statusTone)
                     }
+                    Detail {
+                        objectName: "settingsWarning"
+                        width: parent.width
+                        visible: !root.model.settingsSaved
+                        text: qsTr("Your settings could not be saved")
+                        color: Theme.red
+                        HoverHandler { id: settingsHover }
+                        ToolTip.visible: settingsHover.hovered
+                        ToolTip.text: root.model.settingsFile
+                    }
                 }
-                Item { Layout.fillWidth: true }
                 Switch {
                     id: syncSwitch
                     objectName: "syncSwitch"
@@ -231,6 +249,7 @@ ScrollView {
                 }
                 Detail {
                     objectName: "date"
+                    Layout.fillWidth: true
                     visible: root.view.hasMetrics && root.view.hasDate
                     text: root.view.date
                 }

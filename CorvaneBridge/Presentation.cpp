@@ -22,9 +22,48 @@ QString Presentation::statusLine(const Status &status, const QLocale &locale)
     case AppModel::ServerState::unreachable:
         return u"Server unreachable"_s;
     case AppModel::ServerState::rejected:
-        return status.statusMessage.value_or(u"Rejected"_s);
+        return shortened(status.statusMessage.value_or(u"Rejected"_s));
     }
     Q_UNREACHABLE();
+}
+
+namespace {
+
+bool logMissing(const Presentation::Status &status)
+{
+    return status.gameRunning && status.bridgeEnabled && status.codeValid && !status.followingLog;
+}
+
+} // namespace
+
+QString Presentation::gameState(const Status &status)
+{
+    if (logMissing(status))
+        return u"Running, but its log was not found"_s;
+    return status.gameRunning ? u"Running"_s : u"Not running"_s;
+}
+
+Presentation::Tone Presentation::gameStateTone(const Status &status)
+{
+    return logMissing(status) ? Tone::red : Tone::text2;
+}
+
+QString Presentation::gameStateDetail() const
+{
+    if (!m_model || !logMissing(status()))
+        return {};
+    return u"Looked for the game's log in:\n"_s + m_model->searchedFolders().join(u'\n');
+}
+
+QString Presentation::shortened(const QString &text)
+{
+    constexpr qsizetype maxLength = 200;
+    if (text.size() <= maxLength)
+        return text;
+    qsizetype cut = maxLength - 1;
+    if (text.at(cut - 1).isHighSurrogate()) // never half a character
+        --cut;
+    return text.left(cut) + u'\u2026';
 }
 
 Presentation::Tone Presentation::statusTone(const Status &status)
@@ -104,8 +143,9 @@ void Presentation::setModel(AppModel *model)
     m_model = model;
     if (m_model) {
         for (auto signal :
-             {&AppModel::linkCodeChanged, &AppModel::bridgeEnabledChanged, &AppModel::gameRunningChanged,
-              &AppModel::serverStateChanged, &AppModel::lastSyncChanged, &AppModel::statusMessageChanged})
+              {&AppModel::linkCodeChanged, &AppModel::bridgeEnabledChanged, &AppModel::gameRunningChanged,
+              &AppModel::serverStateChanged, &AppModel::lastSyncChanged, &AppModel::statusMessageChanged,
+              &AppModel::followedLogChanged})
             connect(m_model, signal, this, &Presentation::statusChanged);
         connect(m_model, &AppModel::metricsChanged, this, &Presentation::figuresChanged);
     }
@@ -119,15 +159,6 @@ Presentation::Status Presentation::status() const
     if (!m_model)
         return {};
     return {m_model->codeValid(),   m_model->bridgeEnabled(), m_model->gameRunning(),
-            m_model->serverState(), m_model->lastSync(),      m_model->statusMessage()};
-}
-
-QString Presentation::statusLine() const
-{
-    return statusLine(status());
-}
-
-Presentation::Tone Presentation::statusTone() const
-{
-    return statusTone(status());
+            m_model->serverState(), m_model->lastSync(),      m_model->statusMessage(),
+            m_model->followedLog().has_value()};
 }

@@ -17,6 +17,9 @@ class Presentation : public QObject
     Q_PROPERTY(AppModel *model READ model WRITE setModel NOTIFY modelChanged REQUIRED)
     Q_PROPERTY(QString statusLine READ statusLine NOTIFY statusChanged)
     Q_PROPERTY(Tone statusTone READ statusTone NOTIFY statusChanged)
+    Q_PROPERTY(QString gameState READ gameState NOTIFY statusChanged)
+    Q_PROPERTY(Tone gameStateTone READ gameStateTone NOTIFY statusChanged)
+    Q_PROPERTY(QString gameStateDetail READ gameStateDetail NOTIFY statusChanged)
     Q_PROPERTY(bool hasMetrics READ hasMetrics NOTIFY figuresChanged)
     Q_PROPERTY(QString balance READ balance NOTIFY figuresChanged)
     Q_PROPERTY(QString lines READ lines NOTIFY figuresChanged)
@@ -39,10 +42,16 @@ public:
         AppModel::ServerState serverState = AppModel::ServerState::idle;
         std::optional<QDateTime> lastSync;
         std::optional<QString> statusMessage;
+        bool followingLog = false;
     };
 
     static QString statusLine(const Status &status, const QLocale &locale = QLocale());
     static Tone statusTone(const Status &status);
+    // "Running", "Not running", or, while sync waits for a log that was not found, says so.
+    static QString gameState(const Status &status);
+    static Tone gameStateTone(const Status &status);
+    // A text from the game or the dashboard, cut so that no line of the window has to lay out more.
+    static QString shortened(const QString &text);
     // "$" and the whole amount, rounded half to even, grouped as the locale groups; "-" when absent.
     static QString currency(std::optional<double> amount, const QLocale &locale = QLocale());
     // The share is a percentage already: 87.9 shows as "87%".
@@ -58,15 +67,19 @@ public:
     AppModel *model() const { return m_model; }
     void setModel(AppModel *model);
 
-    QString statusLine() const;
-    Tone statusTone() const;
+    QString statusLine() const { return statusLine(status()); }
+    Tone statusTone() const { return statusTone(status()); }
+    QString gameState() const { return gameState(status()); }
+    Tone gameStateTone() const { return gameStateTone(status()); }
+    // Where the log was looked for, while it is missing.
+    QString gameStateDetail() const;
     bool hasMetrics() const { return m_model && m_model->metrics(); }
     QString balance() const { return currency(metric(&Metrics::balance)); }
     QString lines() const { return count(metric(&Metrics::lines)); }
     QString onTime() const { return percentage(metric(&Metrics::onTime)); }
     QString vehicles() const { return count(metric(&Metrics::vehicles)); }
     bool hasDate() const { return metric(&Metrics::date).has_value(); }
-    QString date() const { return metric(&Metrics::date).value_or(QString()); }
+    QString date() const { return shortened(metric(&Metrics::date).value_or(QString())); }
     QString dashboardHost() const { return Uploader::endpoint().host(); }
 
 signals:

@@ -57,23 +57,44 @@ template<typename T> void AppModel::store(T &field, T value, void (AppModel::*ch
 void AppModel::setLinkCode(const QString &code)
 {
     store(m_linkCode, code, &AppModel::linkCodeChanged);
-    m_settings.setValue(linkCodeKey, code);
+    persist(linkCodeKey, code);
 }
 
 void AppModel::setBridgeEnabled(bool enabled)
 {
     store(m_bridgeEnabled, enabled, &AppModel::bridgeEnabledChanged);
-    m_settings.setValue(bridgeEnabledKey, enabled);
+    persist(bridgeEnabledKey, enabled);
     if (enabled)
         followNewestLog();
     else
-        m_tailer.reset();
+        stopFollowing();
+}
+
+// Written through at once and checked, so a setting that would be lost at the next start is told.
+void AppModel::persist(const QString &key, const QVariant &value)
+{
+    m_settings.setValue(key, value);
+    m_settings.sync();
+    store(m_settingsSaved, m_settings.status() == QSettings::NoError, &AppModel::settingsSavedChanged);
 }
 
 void AppModel::followNewestLog()
 {
-    if (const std::optional<QString> path = m_collaborators.findLog())
-        m_tailer.open(*path);
+    const GameWatcher::LogLookup found = m_collaborators.findLog();
+    if (found.path)
+        m_tailer.open(*found.path);
+    // Without a new log the tailer keeps following what it followed; where was searched is news.
+    emit willChange();
+    m_searchedFolders = found.searched;
+    if (found.path)
+        m_followedLog = found.path;
+    emit followedLogChanged();
+}
+
+void AppModel::stopFollowing()
+{
+    m_tailer.reset();
+    store(m_followedLog, std::optional<QString>(), &AppModel::followedLogChanged);
 }
 
 void AppModel::start()
@@ -101,7 +122,9 @@ void AppModel::syncAfterGameCheck(bool running)
     store(m_gameRunning, running, &AppModel::gameRunningChanged);
     if (!m_bridgeEnabled || !codeValid() || !running)
         return;
-    if (!wasRunning) // the game has just started: its log may be a new one
+    // The game has just started, so its log may be a new one; or no log was found yet, as on a first
+    // game session, where the game creates it after it starts.
+    if (!wasRunning || !m_followedLog)
         followNewestLog();
     if (m_busy)
         return;

@@ -31,6 +31,12 @@ class AppModel : public QObject
     Q_PROPERTY(QVariant lastSync READ lastSyncVariant NOTIFY lastSyncChanged)
     Q_PROPERTY(QVariant statusMessage READ statusMessageVariant NOTIFY statusMessageChanged)
     Q_PROPERTY(QVariant metrics READ metricsVariant NOTIFY metricsChanged)
+    // The log being followed (undefined when none), and where the last lookup searched.
+    Q_PROPERTY(QVariant followedLog READ followedLogVariant NOTIFY followedLogChanged)
+    Q_PROPERTY(QStringList searchedFolders READ searchedFolders NOTIFY followedLogChanged)
+    // False while the last write of a setting could not be saved, so it would be lost at a restart.
+    Q_PROPERTY(bool settingsSaved READ settingsSaved NOTIFY settingsSavedChanged)
+    Q_PROPERTY(QString settingsFile READ settingsFile CONSTANT)
 
 public:
     enum class ServerState { idle, connected, unreachable, rejected };
@@ -41,7 +47,7 @@ public:
     struct Collaborators
     {
         std::function<bool()> isGameRunning = GameWatcher::isRunning; // runs on the thread pool
-        std::function<std::optional<QString>()> findLog = GameWatcher::logPath;
+        std::function<GameWatcher::LogLookup()> findLog = GameWatcher::lookUpLog;
         QUrl endpoint = Uploader::endpoint();
         std::chrono::milliseconds period{3000};
     };
@@ -57,6 +63,10 @@ public:
     std::optional<QDateTime> lastSync() const { return m_lastSync; }
     std::optional<QString> statusMessage() const { return m_statusMessage; }
     std::optional<Metrics> metrics() const { return m_metrics; }
+    std::optional<QString> followedLog() const { return m_followedLog; }
+    QStringList searchedFolders() const { return m_searchedFolders; }
+    bool settingsSaved() const { return m_settingsSaved; }
+    QString settingsFile() const { return m_settings.fileName(); }
 
     // Stored as given and persisted; the link-code field filters what the user types.
     void setLinkCode(const QString &code);
@@ -76,6 +86,8 @@ signals:
     void lastSyncChanged();
     void statusMessageChanged();
     void metricsChanged();
+    void followedLogChanged();
+    void settingsSavedChanged();
 
 private:
     QVariant lastSyncVariant() const { return m_lastSync ? QVariant(*m_lastSync) : QVariant(); }
@@ -84,6 +96,7 @@ private:
         return m_statusMessage ? QVariant(*m_statusMessage) : QVariant();
     }
     QVariant metricsVariant() const { return m_metrics ? QVariant::fromValue(*m_metrics) : QVariant(); }
+    QVariant followedLogVariant() const { return m_followedLog ? QVariant(*m_followedLog) : QVariant(); }
 
     template<typename T> void store(T &field, T value, void (AppModel::*changed)());
 
@@ -91,6 +104,8 @@ private:
     void syncAfterGameCheck(bool running);
     void apply(const Uploader::Result &result);
     void followNewestLog();
+    void stopFollowing();
+    void persist(const QString &key, const QVariant &value);
 
     const Collaborators m_collaborators;
     QSettings m_settings;
@@ -105,4 +120,7 @@ private:
     std::optional<QDateTime> m_lastSync;
     std::optional<QString> m_statusMessage;
     std::optional<Metrics> m_metrics;
+    std::optional<QString> m_followedLog;
+    QStringList m_searchedFolders;
+    bool m_settingsSaved = true;
 };

@@ -1,5 +1,7 @@
 #include "GameWatcher.h"
 
+#include "SteamLibraries.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -12,6 +14,8 @@
 #include <algorithm>
 #include <string_view>
 
+using namespace Qt::StringLiterals;
+
 #ifdef Q_OS_LINUX
 #include <cctype>
 #include <dirent.h>
@@ -23,25 +27,72 @@
 namespace {
 
 constexpr std::string_view gameProcessName = "TransportFever3";
-const QString steamAppId = QStringLiteral("3493540");
+constexpr std::string_view windowsExecutable = "TransportFever3.exe";
+const QString logBelowAccount = u'/' + QLatin1StringView(GameWatcher::steamAppId) + "/local/crash_dump/stdout.txt"_L1;
 
-// Every place a Steam client keeps its per-account folders, for this platform.
-QStringList steamUserDataDirs()
+// Where Steam clients keep their data on this platform: each has a user-data folder and a list of
+// libraries.
+QStringList steamRoots()
 {
     const QString home = QDir::homePath();
 #if defined(Q_OS_MACOS)
-    return {home + QStringLiteral("/Library/Application Support/Steam/userdata")};
+    return {home + "/Library/Application Support/Steam"_L1};
 #elif defined(Q_OS_WIN)
     Q_UNUSED(home);
-    return {QStringLiteral("C:/Program Files (x86)/Steam/userdata")};
+    return {u"C:/Program Files (x86)/Steam"_s};
 #else
     return {
-        home + QStringLiteral("/.steam/steam/userdata"),
-        home + QStringLiteral("/.local/share/Steam/userdata"),
-        home + QStringLiteral("/.var/app/com.valvesoftware.Steam/.local/share/Steam/userdata"),
-        home + QStringLiteral("/snap/steam/common/.local/share/Steam/userdata"),
+        home + "/.steam/steam"_L1, // usually a link to one of the others
+        home + "/.local/share/Steam"_L1,
+        home + "/.var/app/com.valvesoftware.Steam/.local/share/Steam"_L1,
+        home + "/snap/steam/common/.local/share/Steam"_L1,
     };
 #endif
+}
+
+// The folder a Windows build of the game, under Proton, keeps its Steam user data in.
+QString protonUserData(const QString &library)
+{
+    return library + "/steamapps/compatdata/"_L1 + QLatin1StringView(GameWatcher::steamAppId) +
+           "/pfx/drive_c/Program Files (x86)/Steam/userdata"_L1;
+}
+
+// Collects folders, each once however it is reached (links, repeated entries).
+class FolderSet
+{
+public:
+    bool add(const QString &folder)
+    {
+        const QString canonical = QFileInfo(folder).canonicalFilePath();
+        if (canonical.isEmpty() ? m_missing.contains(folder) : m_seen.contains(canonical))
+            return false;
+        (canonical.isEmpty() ? m_missing : m_seen).insert(canonical.isEmpty() ? folder : canonical);
+        return true;
+    }
+
+private:
+    QSet<QString> m_seen;
+    QSet<QString> m_missing;
+};
+
+// Every Steam user-data folder that may hold the game's log: each install's own, and the Proton
+// prefix's in each of its libraries.
+QStringList userDataFolders()
+{
+    QStringList folders;
+    FolderSet roots, libraries, userData;
+    for (const QString &root : steamRoots()) {
+        if (!roots.add(root))
+            continue;
+        if (userData.add(root + "/userdata"_L1))
+            folders += root + "/userdata"_L1;
+        const QStringList listed = SteamLibraries::read(root + "/steamapps/libraryfolders.vdf"_L1);
+        for (const QString &library : QStringList{root} + listed) {
+            if (libraries.add(library) && userData.add(protonUserData(library)))
+                folders += protonUserData(library);
+        }
+    }
+    return folders;
 }
 
 #ifdef Q_OS_LINUX
@@ -57,14 +108,25 @@ std::string_view readProcFile(int procFd, const std::string &path, char *buffer,
     return {buffer, length > 0 ? size_t(length) : 0};
 }
 
-std::string_view fileName(std::string_view path)
+// The last component of `path`, split at any of `separators`.
+std::string_view fileName(std::string_view path, std::string_view separators)
 {
-    const size_t slash = path.rfind('/');
+    const size_t slash = path.find_last_of(separators);
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
 // The kernel keeps only 15 characters of a process name, so "TransportFever3Helper" shows as
 // "TransportFever3". The executable's file name (or argv[0] when the link cannot be read) is whole.
+bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
+{
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+           });
+}
+
+// The kernel keeps only 15 characters of a process name, so "TransportFever3Helper" shows as
+// "TransportFever3" too; the whole name is the executable's file name. Under Proton the executable is
+// Wine's loader and the game is named by its first argument, a Windows path.
 bool isGameProcess(int procFd, const char *pid)
 {
     constexpr std::string_view name = gameProcessName;
@@ -75,20 +137,21 @@ bool isGameProcess(int procFd, const char *pid)
     if (!comm.starts_with(name) || comm.substr(name.size()) != "\n")
         return false;
     const ssize_t length = ::readlinkat(procFd, (dir + "exe").c_str(), buffer, sizeof buffer);
-    if (length > 0) {
-        std::string_view executable(buffer, size_t(length));
-        if (executable.ends_with(" (deleted)"))
-            executable.remove_suffix(10);
-        return fileName(executable) == name;
-    }
+    std::string_view executable(buffer, size_t(std::max<ssize_t>(length, 0)));
+    if (executable.ends_with(" (deleted)"))
+        executable.remove_suffix(10);
+    if (fileName(executable, "/") == name)
+        return true;
+    const bool exeUnknown = length <= 0;
     const std::string_view arguments = readProcFile(procFd, dir + "cmdline", buffer, sizeof buffer);
-    return fileName(arguments.substr(0, arguments.find('\0'))) == name;
+    const std::string_view program = fileName(arguments.substr(0, arguments.find('\0')), "/\\");
+    return equalsIgnoringAsciiCase(program, windowsExecutable) || (exeUnknown && program == name);
 }
 #endif
 
 } // namespace
 
-std::optional<QString> GameWatcher::logPath()
+GameWatcher::LogLookup GameWatcher::lookUpLog()
 {
     struct Candidate
     {
@@ -96,18 +159,12 @@ std::optional<QString> GameWatcher::logPath()
         QDateTime modified;
     };
     QList<Candidate> candidates;
-    QSet<QString> seenDirs;
-    for (const QString &base : steamUserDataDirs()) {
-        // ~/.steam/steam is usually a link to one of the others: look at each folder once.
-        const QString canonical = QFileInfo(base).canonicalFilePath();
-        if (canonical.isEmpty() || seenDirs.contains(canonical))
-            continue;
-        seenDirs.insert(canonical);
-        const QStringList accounts = QDir(base).entryList(
+    const QStringList folders = userDataFolders();
+    for (const QString &userData : folders) {
+        const QStringList accounts = QDir(userData).entryList(
             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted);
         for (const QString &account : accounts) {
-            const QString path =
-                base + u'/' + account + u'/' + steamAppId + QStringLiteral("/local/crash_dump/stdout.txt");
+            const QString path = userData + u'/' + account + logBelowAccount;
             const QFileInfo info(path);
             // Only a regular file can be followed without the risk of a read that never returns.
             if (!info.isFile())
@@ -117,11 +174,12 @@ std::optional<QString> GameWatcher::logPath()
                 candidates.append({path, modified});
         }
     }
-    if (candidates.isEmpty())
-        return std::nullopt;
-    std::stable_sort(candidates.begin(), candidates.end(),
-                     [](const Candidate &a, const Candidate &b) { return a.modified > b.modified; });
-    return candidates.constFirst().path;
+    // The first of the newest, so equal times keep the listing order.
+    const auto newest = std::max_element(candidates.cbegin(), candidates.cend(),
+                                         [](const Candidate &a, const Candidate &b) { return a.modified < b.modified; });
+    if (newest == candidates.cend())
+        return {std::nullopt, folders};
+    return {newest->path, folders};
 }
 
 bool GameWatcher::isRunning()
@@ -156,5 +214,5 @@ bool GameWatcher::isRunning()
 
 QUrl GameWatcher::launchAddress()
 {
-    return QUrl(QStringLiteral("steam://rungameid/") + steamAppId);
+    return QUrl("steam://rungameid/"_L1 + QLatin1StringView(steamAppId));
 }

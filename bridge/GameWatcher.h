@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QUrl>
 
 #include <optional>
@@ -8,11 +9,26 @@
 // What the bridge knows of the game outside it: where its log is, whether it runs, how to start it.
 namespace GameWatcher {
 
-// The most recently modified game log under the Steam user-data folders, or absent.
-std::optional<QString> logPath();
+// The game's Steam application id.
+inline constexpr char steamAppId[] = "3493540";
 
-// True exactly when a process whose whole name is "TransportFever3" exists. May block briefly:
-// call it off the GUI thread.
+struct LogLookup
+{
+    std::optional<QString> path; // the most recently modified log, if any
+    QStringList searched;        // the Steam user-data folders looked in, for telling the player
+};
+
+// Looks for the game's logs in every Steam install's user-data folder and in the game's Proton
+// prefix in every Steam library, and picks the newest.
+LogLookup lookUpLog();
+
+inline std::optional<QString> logPath()
+{
+    return lookUpLog().path;
+}
+
+// True exactly when the game runs: a process named "TransportFever3", or the Windows build under
+// Proton. May block briefly: call it off the GUI thread.
 bool isRunning();
 
 // The Steam address that starts the game, for the desktop to open.

@@ -1,40 +1,12 @@
 #include "LogTailer.h"
 
-#include <QFile>
-#include <QFileInfo>
-#include <QStringDecoder>
+#include "RegularFile.h"
 
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
+#include <QStringDecoder>
 
 namespace {
 
 const QByteArray marker = QByteArrayLiteral("@CRVN@");
-
-// Anything but a regular file (a pipe, a device, a directory) could block a read or never end, so it
-// counts as unreadable. On Unix the type is checked on the opened descriptor, which closes the gap
-// between a check by name and the open.
-bool openRegularFile(QFile &file, const QString &path)
-{
-#ifdef Q_OS_UNIX
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    struct stat status
-    {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
-        ::close(fd);
-        return false;
-    }
-    return file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-#else
-    file.setFileName(path);
-    return QFileInfo(path).isFile() && file.open(QIODevice::ReadOnly);
-#endif
-}
 
 // Reads the region [begin, end of file) backwards in blocks, keeping the block it read last. A read
 // that comes back short means the file shrank under us; the reader then only records the failure.
@@ -143,7 +115,8 @@ void LogTailer::open(const QString &path)
     m_path = path;
     forgetUnfinishedLine();
     QFile file;
-    m_offset = openRegularFile(file, path) ? file.size() : 0;
+    m_file = openRegularFile(file, path);
+    m_offset = m_file ? file.size() : 0;
 }
 
 void LogTailer::forgetUnfinishedLine()
@@ -155,6 +128,7 @@ void LogTailer::forgetUnfinishedLine()
 void LogTailer::reset()
 {
     m_path.reset();
+    m_file.reset();
     m_offset = 0;
     forgetUnfinishedLine();
 }
@@ -164,19 +138,25 @@ std::optional<QString> LogTailer::poll()
     if (!m_path)
         return std::nullopt;
     QFile file;
-    if (!openRegularFile(file, *m_path))
+    const std::optional<FileIdentity> identity = openRegularFile(file, *m_path);
+    if (!identity)
         return std::nullopt;
     const qint64 size = file.size();
-    if (size < m_offset) { // truncated or replaced by a shorter file: read it from its start
+    // Truncated, or another file now: read it from its start, with nothing carried over.
+    if (size < m_offset || (m_file && *m_file != *identity)) {
         m_offset = 0;
         forgetUnfinishedLine();
     }
+    m_file = identity;
     if (m_offset >= size)
         return std::nullopt;
 
-    RegionReader reader(file, m_offset, m_limits.blockBytes);
+    // An append beyond the scan is never read; the line it cuts counts as over-long.
+    const qint64 scanStart = std::max(m_offset, size - m_limits.maxScanBytes);
+    const bool scanCutsALine = scanStart > m_offset;
+    RegionReader reader(file, scanStart, m_limits.blockBytes);
     const qint64 lastNewline = reader.lastNewlineBefore(size);
-    const bool lineEnded = lastNewline >= m_offset;
+    const bool lineEnded = lastNewline >= scanStart;
 
     // The bytes after the last line feed start the next unfinished line, or extend the current one.
     const qint64 tailStart = lineEnded ? lastNewline + 1 : m_offset;
@@ -191,7 +171,8 @@ std::optional<QString> LogTailer::poll()
 
     std::optional<QString> payload;
     if (lineEnded)
-        payload = newestPayload(reader, lastNewline, m_carry, m_skippingLongLine, m_limits.maxLineBytes);
+        payload = newestPayload(reader, lastNewline, m_carry, m_skippingLongLine || scanCutsALine,
+                                m_limits.maxLineBytes);
     if (reader.failed()) // the file shrank while we read it; the next poll starts over from its start
         return std::nullopt;
     m_offset = size;

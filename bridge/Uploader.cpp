@@ -13,8 +13,6 @@
 #include <QPromise>
 #include <QTimer>
 
-#include <memory>
-
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -52,6 +50,15 @@ std::optional<qint64> wholeNumber(const QJsonValue &value)
     return std::nullopt;
 }
 
+// The time a sync happened, as the dashboard says it: a whole number of seconds that a date can hold.
+std::optional<qint64> syncTime(const QJsonValue &value)
+{
+    const std::optional<qint64> seconds = wholeNumber(value);
+    if (!seconds || !QDateTime::fromSecsSinceEpoch(*seconds, Qt::UTC).isValid())
+        return std::nullopt;
+    return seconds;
+}
+
 // Failures below HTTP: no connection, TLS, timeouts, cancellation, a refused redirect, proxies, and a
 // broken answer. Qt reports HTTP error statuses as errors too; those still carry a status and a body.
 bool isTransportFailure(QNetworkReply::NetworkError error)
@@ -60,10 +67,115 @@ bool isTransportFailure(QNetworkReply::NetworkError error)
            error == QNetworkReply::ProtocolFailure;
 }
 
-struct Exchange
+// One upload: posts the body, follows redirects that stay on HTTPS, keeps at most the answer limit of
+// what comes back, and settles the outcome once the last answer has ended. Deletes itself then.
+class Exchange : public QObject
 {
-    QPromise<Uploader::Result> promise;
-    QByteArray answer;
+public:
+    Exchange(QByteArray body, Uploader::Limits limits) : QObject(&network()), m_body(std::move(body)), m_limits(limits)
+    {
+        m_promise.start();
+        m_deadline.setSingleShot(true);
+        connect(&m_deadline, &QTimer::timeout, this, [this] { m_reply->abort(); });
+        m_deadline.start(m_limits.overall);
+        // While an answer streams in faster than Qt hands it over, Qt signals nothing at all: what it
+        // has received for us is looked at on a clock of our own.
+        connect(&m_sizeCheck, &QTimer::timeout, this, [this] {
+            if (m_answer.size() + m_reply->bytesAvailable() > m_limits.maxAnswerBytes)
+                giveUpOnTheAnswer();
+        });
+        m_sizeCheck.start(100);
+    }
+
+    QFuture<Uploader::Result> post(const QUrl &url)
+    {
+        QNetworkRequest request(url);
+        request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
+        request.setTransferTimeout(int(m_limits.idle.count()));
+        // Followed here rather than by Qt, which drops the body of a 3xx answer without a Location.
+        request.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::ManualRedirectPolicy);
+        m_answer.clear();
+        m_reply = network().post(request, m_body);
+        // Qt stops reading from the connection while this much is waiting.
+        m_reply->setReadBufferSize(m_limits.maxAnswerBytes + 1);
+        connect(m_reply, &QNetworkReply::readyRead, this, &Exchange::keepAnswer);
+        connect(m_reply, &QNetworkReply::finished, this, &Exchange::answered);
+        return m_promise.future();
+    }
+
+private:
+    static constexpr int maxRedirects = 5;
+
+    void keepAnswer()
+    {
+        m_answer += m_reply->read(m_limits.maxAnswerBytes + 1 - m_answer.size());
+        if (m_answer.size() > m_limits.maxAnswerBytes)
+            giveUpOnTheAnswer();
+    }
+
+    void giveUpOnTheAnswer()
+    {
+        m_answerTooLong = true;
+        m_reply->abort();
+    }
+
+
+    void answered()
+    {
+        m_reply->deleteLater();
+        if (!m_answerTooLong)
+            keepAnswer();
+        if (const std::optional<QUrl> next = redirectTarget(); next && ++m_redirects <= maxRedirects) {
+            post(*next);
+            return;
+        }
+        m_deadline.stop();
+        m_sizeCheck.stop();
+        m_promise.addResult(outcome());
+        m_promise.finish();
+        deleteLater();
+    }
+
+    int status() const { return m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); }
+
+    // Only to HTTPS: a redirect must never send the link code in the clear.
+    std::optional<QUrl> redirectTarget() const
+    {
+        const QUrl target = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
+        if (m_answerTooLong || status() / 100 != 3 || target.isEmpty())
+            return std::nullopt;
+        const QUrl next = m_reply->url().resolved(target);
+        return next.scheme() == "https"_L1 ? std::optional(next) : std::nullopt;
+    }
+
+    Uploader::Result outcome() const
+    {
+        const int status = this->status();
+        if (m_answerTooLong) // cut off by us: no usable object, whatever it held
+            return Uploader::classify(status, {});
+        // Qt ends the exchange at an informational answer (103 Early Hints) and drops the final one
+        // that follows, so no outcome has arrived.
+        if (status / 100 == 1)
+            return Uploader::Result::unreachable();
+        // Qt reports a 407 as a proxy failure, but without a proxy it is the dashboard's answer.
+        const bool answer = status != 0 && (!isTransportFailure(m_reply->error()) ||
+                                            m_reply->error() == QNetworkReply::ProxyAuthenticationRequiredError);
+        // A redirect not followed (to plain HTTP, or one too many) ends without the final answer.
+        const bool redirected = !m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl().isEmpty();
+        if (!answer || (status / 100 == 3 && redirected))
+            return Uploader::Result::unreachable();
+        return Uploader::classify(status, m_answer);
+    }
+
+    const QByteArray m_body;
+    const Uploader::Limits m_limits;
+    QPromise<Uploader::Result> m_promise;
+    QTimer m_deadline; // a server trickling bytes must not hold an upload for ever
+    QTimer m_sizeCheck;
+    QNetworkReply *m_reply = nullptr;
+    QByteArray m_answer;
+    bool m_answerTooLong = false;
+    int m_redirects = 0;
 };
 
 } // namespace
@@ -89,51 +201,14 @@ QFuture<Uploader::Result> Uploader::send(const QUrl &url, const QString &code, c
     const QByteArray body =
         QJsonDocument({{u"code"_s, code}, {u"source"_s, u"mac-bridge"_s}, {u"data"_s, *data}})
             .toJson(QJsonDocument::Compact);
-
-    QNetworkRequest post(url);
-    post.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
-    post.setTransferTimeout(int(limits.idle.count()));
-    post.setAttribute(QNetworkRequest::RedirectPolicyAttribute, QNetworkRequest::NoLessSafeRedirectPolicy);
-    QNetworkReply *reply = network().post(post, body);
-    // Qt stops reading from the connection while this much is waiting, so a huge answer never piles up.
-    reply->setReadBufferSize(limits.maxAnswerBytes + 1);
-
-    auto exchange = std::make_shared<Exchange>();
-    exchange->promise.start();
-    QTimer::singleShot(limits.overall, reply, &QNetworkReply::abort);
-
-    // Keeps at most one byte more than the limit, which is enough to know the answer is too large.
-    const qint64 limit = limits.maxAnswerBytes;
-    const auto readAnswer = [reply, exchange, limit] {
-        exchange->answer += reply->read(limit + 1 - exchange->answer.size());
-        return exchange->answer.size() <= limit;
-    };
-    QObject::connect(reply, &QNetworkReply::readyRead, reply, [reply, readAnswer] {
-        if (!readAnswer())
-            reply->abort();
-    });
-    QObject::connect(reply, &QNetworkReply::finished, reply, [reply, exchange, readAnswer, limit] {
-        reply->deleteLater();
-        const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        Result result;
-        if (exchange->answer.size() > limit) // cut off by us: no usable object, whatever it held
-            result = classify(status, {});
-        else if (status == 0 || isTransportFailure(reply->error()))
-            result = Result::unreachable();
-        else
-            result = classify(status, readAnswer() ? exchange->answer : QByteArray());
-        exchange->promise.addResult(result);
-        exchange->promise.finish();
-    });
-    return exchange->promise.future();
+    return (new Exchange(body, limits))->post(url);
 }
 
 Uploader::Result Uploader::classify(int httpStatus, const QByteArray &body)
 {
     const std::optional<QJsonObject> answer = parseObject(body);
     if (httpStatus == 200 && answer && isTrue(answer->value("ok"_L1)))
-        return Result::ok(
-            wholeNumber(answer->value("updated"_L1)).value_or(QDateTime::currentSecsSinceEpoch()));
+        return Result::ok(syncTime(answer->value("updated"_L1)).value_or(QDateTime::currentSecsSinceEpoch()));
     if (answer && answer->value("error"_L1).isString())
         return Result::rejected(answer->value("error"_L1).toString());
     return Result::rejected(u"Server error "_s + QString::number(httpStatus));

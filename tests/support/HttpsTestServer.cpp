@@ -138,6 +138,21 @@ void HttpsTestServer::respond(QSslSocket *socket, const Answer &answer)
     case Answer::Delivery::held:
         m_held.append({socket, answer});
         return;
+    case Answer::Delivery::raw:
+        socket->write(answer.body);
+        socket->disconnectFromHost();
+        return;
+    case Answer::Delivery::endless: {
+        socket->write("HTTP/1.1 " + QByteArray::number(answer.status) +
+                      " Test\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n");
+        auto *timer = new QTimer(socket);
+        connect(timer, &QTimer::timeout, socket, [socket] {
+            while (socket->encryptedBytesToWrite() + socket->bytesToWrite() < 64 * 1024)
+                socket->write("1\r\n \r\n");
+        });
+        timer->start(0);
+        return;
+    }
     case Answer::Delivery::closeMidBody:
         socket->write(head(answer) + answer.body.left(answer.body.size() / 2));
         socket->disconnectFromHost();

@@ -34,6 +34,8 @@ public:
             trickle,      // the headers, then one body byte per `interval`
             closeMidBody, // the headers and half the body, then the connection closes
             held,         // whole, once the test calls releaseHeld()
+            raw,          // the body is the whole answer, status line and headers included
+            endless,      // the headers, then one-byte chunks for ever
         };
         int status = 200;
         QByteArray body;

@@ -31,9 +31,9 @@ public:
     AppModel::Collaborators collaborators()
     {
         return {[this] { return gameRunning.load(); },
-                [this]() -> std::optional<QString> {
+                [this]() -> GameWatcher::LogLookup {
                     ++logLookups;
-                    return logExists ? std::optional(log) : std::nullopt;
+                    return {logExists ? std::optional(log) : std::nullopt, {dir.path()}};
                 },
                 server.url(), std::chrono::hours(1)};
     }
