@@ -1,13 +1,29 @@
 #include "SingleInstance.h"
 
+#include "Log.h"
+
+#include <QDir>
 #include <QLocalSocket>
 
-SingleInstance::SingleInstance(const QString &directory, QObject *parent)
-    : QObject(parent), m_socketPath(directory + QStringLiteral("/corvane-bridge.socket")),
-      m_lock(directory + QStringLiteral("/corvane-bridge.lock"))
+using namespace Qt::StringLiterals;
+
+namespace {
+
+const QString lockName = u"/corvane-bridge.lock"_s;
+const QString socketName = u"/corvane-bridge.socket"_s;
+
+// Asks the bridge listening in `folder` to come forward; false when nobody answers.
+bool knock(const QString &folder)
 {
-    // A lock is stale only when its owner is gone (QLockFile checks the process); never by age.
-    m_lock.setStaleLockTime(0);
+    QLocalSocket knock;
+    knock.connectToServer(folder + socketName);
+    return knock.waitForConnected(2000);
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QStringList &folders, QObject *parent) : QObject(parent), m_folders(folders)
+{
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *knock = m_server.nextPendingConnection()) {
             knock->disconnectFromServer();
@@ -19,18 +35,48 @@ SingleInstance::SingleInstance(const QString &directory, QObject *parent)
 
 bool SingleInstance::claim()
 {
-    if (!m_lock.tryLock()) {
-        // A lock that cannot even be written must not keep the bridge from starting.
-        if (m_lock.error() != QLockFile::LockFailedError)
+    for (const QString &folder : std::as_const(m_folders)) {
+        switch (claimIn(folder)) {
+        case Outcome::claimed:
             return true;
-        QLocalSocket knock;
-        knock.connectToServer(m_socketPath);
-        knock.waitForConnected(2000);
-        return false;
+        case Outcome::anotherRuns:
+            return false;
+        case Outcome::cannotLockHere:
+            break;
+        }
     }
+    qCWarning(lcBridge) << "no folder can hold the lock that keeps a second bridge from starting;"
+                           " starting without it";
+    return true;
+}
+
+SingleInstance::Outcome SingleInstance::claimIn(const QString &folder)
+{
+    if (folder.isEmpty() || !QDir().mkpath(folder))
+        return Outcome::cannotLockHere;
+    m_lock = std::make_unique<QLockFile>(folder + lockName);
+    // A lock is stale only when its owner does not answer; never by age.
+    m_lock->setStaleLockTime(0);
+    if (!m_lock->tryLock()) {
+        if (m_lock->error() != QLockFile::LockFailedError)
+            return Outcome::cannotLockHere;
+        if (knock(folder))
+            return Outcome::anotherRuns;
+        // Nobody answers, so the lock is stale whatever it holds (an empty or garbled file from a
+        // crash or a full disk). A bridge that still holds it keeps the file locked, and wins.
+        if (!m_lock->removeStaleLockFile() || !m_lock->tryLock()) {
+            qCWarning(lcBridge) << "another bridge holds" << m_lock->fileName() << "but does not answer";
+            return Outcome::anotherRuns;
+        }
+    }
+    listen(folder);
+    return Outcome::claimed;
+}
+
+void SingleInstance::listen(const QString &folder)
+{
     // Only this user may knock. With this option Qt binds in a private folder and renames the socket
     // into place, which also replaces one left behind by a run that crashed.
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    m_server.listen(m_socketPath);
-    return true;
+    m_server.listen(folder + socketName);
 }

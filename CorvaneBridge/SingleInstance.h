@@ -3,16 +3,20 @@
 #include <QLocalServer>
 #include <QLockFile>
 #include <QObject>
+#include <QStringList>
+
+#include <memory>
 
 // Keeps one bridge per user, so no payload is ever uploaded twice. The first start holds a lock and
-// listens; a later start knocks, which asks the first to bring its window forward, and steps aside.
+// listens; a later start knocks, which asks the first to show its window, and steps aside.
 class SingleInstance : public QObject
 {
     Q_OBJECT
 
 public:
-    // `directory` is private to the user: the lock file and the socket live there.
-    explicit SingleInstance(const QString &directory, QObject *parent = nullptr);
+    // `folders`, private to the user, in order of preference: the lock and the socket live in the
+    // first where a lock can be written (the runtime folder, else a cache folder).
+    explicit SingleInstance(const QStringList &folders, QObject *parent = nullptr);
 
     // True when this process is the bridge from now on; false when another one runs (it has been
     // asked to come forward).
@@ -22,7 +26,11 @@ signals:
     void activationRequested();
 
 private:
-    const QString m_socketPath;
-    QLockFile m_lock;
+    enum class Outcome { claimed, anotherRuns, cannotLockHere };
+    Outcome claimIn(const QString &folder);
+    void listen(const QString &folder);
+
+    const QStringList m_folders;
+    std::unique_ptr<QLockFile> m_lock;
     QLocalServer m_server;
 };

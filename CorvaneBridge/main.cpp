@@ -64,7 +64,8 @@ int main(int argc, char *argv[])
     }
     options.process(app); // --help and --version print and exit here
 
-    SingleInstance instance(QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation));
+    SingleInstance instance({QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
+                             QStandardPaths::writableLocation(QStandardPaths::CacheLocation)});
     if (!instance.claim())
         return EXIT_SUCCESS; // the running bridge opens its window instead
 

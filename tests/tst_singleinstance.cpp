@@ -21,8 +21,8 @@ private slots:
     void aSecondClaimKnocksAndStepsAside()
     {
         QTemporaryDir dir;
-        SingleInstance first(dir.path());
-        SingleInstance second(dir.path());
+        SingleInstance first({dir.path()});
+        SingleInstance second({dir.path()});
         QVERIFY(first.claim());
         QSignalSpy knocked(&first, &SingleInstance::activationRequested);
         QVERIFY(!second.claim());
