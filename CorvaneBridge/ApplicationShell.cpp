@@ -4,6 +4,7 @@
 #include <QDeadlineTimer>
 #include <QSystemTrayIcon>
 #include <QTimer>
+#include <QTranslator>
 
 using namespace std::chrono_literals;
 
@@ -11,6 +12,13 @@ ApplicationShell::ApplicationShell(WindowsFactory makeWindows, const LoginItem &
     : QObject(parent), m_makeWindows(std::move(makeWindows)), m_tray(m_model, loginItem)
 {
     connect(&m_tray, &TrayIcon::openRequested, this, &ApplicationShell::activate);
+}
+
+void ApplicationShell::useThePlayersLanguage()
+{
+    auto *translator = new QTranslator(QCoreApplication::instance());
+    if (translator->load(QLocale(), QStringLiteral("corvane-bridge"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+        QCoreApplication::installTranslator(translator);
 }
 
 bool ApplicationShell::start(Start how)

@@ -22,6 +22,9 @@ public:
 
     ApplicationShell(WindowsFactory makeWindows, const LoginItem &loginItem, QObject *parent = nullptr);
 
+    // Shows every text in the language the player's session asks for, where the bridge has it.
+    static void useThePlayersLanguage();
+
     // False when the window was asked for and could not be built.
     bool start(Start how);
     // What a second start of the bridge and a click on the tray icon ask for: a window, in front.

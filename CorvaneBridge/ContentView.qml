@@ -15,12 +15,15 @@ ScrollView {
         font.weight: Font.DemiBold
         color: Theme.text
     }
-    // One line; texts from the game or the dashboard can be long and are cut at the window's edge.
+    // One line, told to screen readers; texts from the game or the dashboard can be long and are cut
+    // at the window's edge.
     component Detail: Text {
         font.pointSize: Theme.points(12.5)
         color: Theme.text2
         elide: Text.ElideRight
         maximumLineCount: 1
+        Accessible.role: Accessible.StaticText
+        Accessible.name: text
     }
     // One figure: its value (or "-") above its label, sharing the row equally with the others.
     component Stat: Column {
@@ -29,6 +32,8 @@ ScrollView {
         Layout.fillWidth: true
         Layout.preferredWidth: 1
         spacing: 2
+        Accessible.role: Accessible.StaticText
+        Accessible.name: qsTr("%1: %2").arg(label).arg(value)
         Text {
             text: parent.value
             font.pixelSize: 18
@@ -42,9 +47,9 @@ ScrollView {
         }
     }
 
-    implicitWidth: 420
+    implicitWidth: Theme.windowWidth
     implicitHeight: column.implicitHeight + 40
-    contentWidth: 420
+    contentWidth: Theme.windowWidth
     contentHeight: implicitHeight
     ScrollBar.vertical.policy: ScrollBar.AsNeeded
     ScrollBar.horizontal.policy: ScrollBar.AlwaysOff
@@ -53,7 +58,7 @@ ScrollView {
         id: column
         x: 20
         y: 20
-        width: 380
+        width: Theme.windowWidth - 40
         spacing: 16
 
         RowLayout {
@@ -63,16 +68,17 @@ ScrollView {
                 objectName: "logo"
                 size: 38
             }
+            // The product's name, in every language.
             Column {
                 spacing: 1
                 Text {
-                    text: qsTr("Corvane")
+                    text: "Corvane"
                     font.pixelSize: 18
                     font.weight: Font.DemiBold
                     color: Theme.text
                 }
                 Text {
-                    text: qsTr("Bridge")
+                    text: "Bridge"
                     font.pixelSize: 13
                     color: Theme.text3
                 }
@@ -97,6 +103,7 @@ ScrollView {
                         width: parent.width
                         text: root.view.gameState
                         color: Theme.tone(root.view.gameStateTone)
+                        Accessible.description: root.view.gameStateDetail
                         HoverHandler { id: gameStateHover }
                         ToolTip.visible: gameStateHover.hovered && root.view.gameStateDetail !== ""
                         ToolTip.text: root.view.gameStateDetail
@@ -106,7 +113,6 @@ ScrollView {
                     objectName: "launchButton"
                     text: qsTr("Launch game")
                     visible: !root.model.gameRunning
-                    Accessible.name: text
                     onClicked: Game.launch()
                 }
             }
@@ -116,13 +122,13 @@ ScrollView {
             ColumnLayout {
                 width: parent.width
                 spacing: 10
-                Label2 { text: "Link code" }
+                Label2 { text: qsTr("Link code") }
                 TextField {
                     id: codeField
                     objectName: "linkCodeField"
                     Layout.fillWidth: true
                     text: root.model.linkCode
-                    placeholderText: qsTr("ABC123")
+                    placeholderText: "ABC123"
                     font.family: "monospace"
                     font.pixelSize: 16
                     font.weight: Font.Medium
@@ -150,7 +156,9 @@ ScrollView {
                     }
                 }
                 Text {
-                    text: qsTr("Enter the code from your dashboard on ") + root.view.dashboardHost
+                    Layout.fillWidth: true
+                    text: qsTr("Enter the code from your dashboard on %1").arg(root.view.dashboardHost)
+                    wrapMode: Text.Wrap
                     font.pointSize: Theme.points(11.5)
                     color: Theme.text3
                 }
@@ -177,6 +185,7 @@ ScrollView {
                         visible: !root.model.settingsSaved
                         text: qsTr("Your settings could not be saved")
                         color: Theme.red
+                        Accessible.description: root.model.settingsFile
                         HoverHandler { id: settingsHover }
                         ToolTip.visible: settingsHover.hovered
                         ToolTip.text: root.model.settingsFile
@@ -213,7 +222,7 @@ ScrollView {
             ColumnLayout {
                 width: parent.width
                 spacing: 14
-                Label2 { text: "Live data" }
+                Label2 { text: qsTr("Live data") }
                 Text {
                     objectName: "placeholder"
                     visible: !root.view.hasMetrics
@@ -222,16 +231,22 @@ ScrollView {
                     wrapMode: Text.Wrap
                     font.pixelSize: 13
                     color: Theme.text2
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: text
                 }
                 Column {
                     visible: root.view.hasMetrics
                     spacing: 2
+                    Accessible.role: Accessible.StaticText
+                    Accessible.name: qsTr("%1: %2").arg(account.text).arg(balance.text)
                     Text {
+                        id: account
                         text: qsTr("Account")
                         font.pixelSize: 11
                         color: Theme.text3
                     }
                     Text {
+                        id: balance
                         objectName: "balance"
                         text: root.view.balance
                         font.pixelSize: 26
@@ -243,9 +258,9 @@ ScrollView {
                     visible: root.view.hasMetrics
                     Layout.fillWidth: true
                     spacing: 0
-                    Stat { objectName: "lines"; label: "Lines"; value: root.view.lines }
-                    Stat { objectName: "onTime"; label: "On time"; value: root.view.onTime }
-                    Stat { objectName: "vehicles"; label: "In service"; value: root.view.vehicles }
+                    Stat { objectName: "lines"; label: qsTr("Lines"); value: root.view.lines }
+                    Stat { objectName: "onTime"; label: qsTr("On time"); value: root.view.onTime }
+                    Stat { objectName: "vehicles"; label: qsTr("In service"); value: root.view.vehicles }
                 }
                 Detail {
                     objectName: "date"
@@ -260,7 +275,7 @@ ScrollView {
             Layout.fillWidth: true
             Layout.topMargin: 4
             horizontalAlignment: Text.AlignHCenter
-            text: qsTr("Part of Fernhollow")
+            text: qsTr("Part of %1").arg("Fernhollow")
             font.pixelSize: 11
             color: Theme.text3
         }

@@ -8,12 +8,12 @@ ApplicationWindow {
     required property AppModel model
     required property WindowGroup windows
 
-    title: qsTr("Corvane Bridge")
+    title: "Corvane Bridge" // the product's name, in every language
     visible: true
     color: Theme.bg
-    width: 420
-    minimumWidth: 420
-    maximumWidth: 420
+    width: Theme.windowWidth
+    minimumWidth: Theme.windowWidth
+    maximumWidth: Theme.windowWidth
     minimumHeight: 600
     // Tall enough for the live figures without scrolling; a fixed start, so the window never
     // resizes itself under the user when the figures arrive.

@@ -11,18 +11,18 @@ using namespace Qt::StringLiterals;
 QString Presentation::statusLine(const Status &status, const QLocale &locale)
 {
     if (!status.codeValid)
-        return u"Enter a valid link code first"_s;
+        return tr("Enter a valid link code first");
     if (!status.bridgeEnabled)
-        return u"Off"_s;
+        return tr("Off");
     switch (status.serverState) {
     case AppModel::ServerState::idle:
-        return status.gameRunning ? u"Waiting for game data"_s : u"Waiting for game"_s;
+        return status.gameRunning ? tr("Waiting for game data") : tr("Waiting for game");
     case AppModel::ServerState::connected:
-        return status.lastSync ? u"Live, last sync "_s + time(*status.lastSync, locale) : u"Live"_s;
+        return status.lastSync ? tr("Live, last sync %1").arg(time(*status.lastSync, locale)) : tr("Live");
     case AppModel::ServerState::unreachable:
-        return u"Server unreachable"_s;
+        return tr("Server unreachable");
     case AppModel::ServerState::rejected:
-        return shortened(status.statusMessage.value_or(u"Rejected"_s));
+        return shortened(status.statusMessage.value_or(tr("Rejected")));
     }
     Q_UNREACHABLE();
 }
@@ -39,8 +39,8 @@ bool logMissing(const Presentation::Status &status)
 QString Presentation::gameState(const Status &status)
 {
     if (logMissing(status))
-        return u"Running, but its log was not found"_s;
-    return status.gameRunning ? u"Running"_s : u"Not running"_s;
+        return tr("Running, but its log was not found");
+    return status.gameRunning ? tr("Running") : tr("Not running");
 }
 
 Presentation::Tone Presentation::gameStateTone(const Status &status)
@@ -52,7 +52,7 @@ QString Presentation::gameStateDetail() const
 {
     if (!m_model || !logMissing(status()))
         return {};
-    return u"Looked for the game's log in:\n"_s + m_model->searchedFolders().join(u'\n');
+    return tr("Looked for the game's log in:") + u'\n' + m_model->searchedFolders().join(u'\n');
 }
 
 QString Presentation::shortened(const QString &text)

@@ -3,6 +3,9 @@ import QtQuick
 
 // The window's one dark look: a small fixed palette and the blue gradient.
 QtObject {
+    // Every window is this wide; its height follows the content.
+    readonly property int windowWidth: 420
+
     readonly property color bg: "#0B141D"
     readonly property color panel: "#162433"
     readonly property color line: Qt.rgba(1, 1, 1, 0.09)

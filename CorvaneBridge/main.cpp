@@ -46,6 +46,7 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     AppIdentity::apply();
+    ApplicationShell::useThePlayersLanguage();
     QGuiApplication::setApplicationDisplayName(AppIdentity::name());
     QGuiApplication::setDesktopFileName(AppIdentity::id());
 

@@ -159,7 +159,7 @@ void AppModel::apply(const Uploader::Result &result)
         break;
     case Kind::unreachable:
         store(m_serverState, ServerState::unreachable, &AppModel::serverStateChanged);
-        store(m_statusMessage, std::optional(u"Server unreachable"_s), &AppModel::statusMessageChanged);
+        store(m_statusMessage, std::optional(tr("Server unreachable")), &AppModel::statusMessageChanged);
         break;
     }
 }

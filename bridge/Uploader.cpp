@@ -196,7 +196,7 @@ QFuture<Uploader::Result> Uploader::send(const QUrl &url, const QString &code, c
 {
     const std::optional<QJsonObject> data = parseObject(payloadJSON.toUtf8());
     if (!data)
-        return QtFuture::makeReadyFuture(Result::rejected(u"Bad payload from game"_s));
+        return QtFuture::makeReadyFuture(Result::rejected(QCoreApplication::translate("Uploader", "Bad payload from game")));
     // Qt's encoder cannot fail on an object (it escapes even lone surrogates), so a body is always built.
     const QByteArray body =
         QJsonDocument({{u"code"_s, code}, {u"source"_s, u"mac-bridge"_s}, {u"data"_s, *data}})
@@ -211,5 +211,5 @@ Uploader::Result Uploader::classify(int httpStatus, const QByteArray &body)
         return Result::ok(syncTime(answer->value("updated"_L1)).value_or(QDateTime::currentSecsSinceEpoch()));
     if (answer && answer->value("error"_L1).isString())
         return Result::rejected(answer->value("error"_L1).toString());
-    return Result::rejected(u"Server error "_s + QString::number(httpStatus));
+    return Result::rejected(QCoreApplication::translate("Uploader", "Server error %1").arg(httpStatus));
 }

@@ -1,7 +1,9 @@
 // Renders the real window offscreen with live figures and saves it as a PNG, for the README.
 //   window_screenshot OUTPUT.png
 
+#include "AppIdentity.h"
 #include "AppModel.h"
+#include "ApplicationShell.h"
 #include "HttpsTestServer.h"
 #include "WindowGroup.h"
 
@@ -17,6 +19,8 @@ int main(int argc, char *argv[])
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
+    AppIdentity::apply();
+    ApplicationShell::useThePlayersLanguage();
     if (argc != 2)
         qFatal("usage: window_screenshot OUTPUT.png");
     QTemporaryDir dir;

@@ -1,0 +1,166 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE">
+<context>
+    <name>AppModel</name>
+    <message>
+        <source>Server unreachable</source>
+        <translation>Server nicht erreichbar</translation>
+    </message>
+</context>
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
+    </message>
+    <message>
+        <source>Launch game</source>
+        <translation>Spiel starten</translation>
+    </message>
+    <message>
+        <source>Link code</source>
+        <translation>Verknüpfungscode</translation>
+    </message>
+    <message>
+        <source>Enter the code from your dashboard on %1</source>
+        <translation>Gib den Code aus deinem Dashboard auf %1 ein</translation>
+    </message>
+    <message>
+        <source>Sync to dashboard</source>
+        <translation>Mit Dashboard abgleichen</translation>
+    </message>
+    <message>
+        <source>Your settings could not be saved</source>
+        <translation>Einstellungen nicht gespeichert</translation>
+    </message>
+    <message>
+        <source>Live data</source>
+        <translation>Live-Daten</translation>
+    </message>
+    <message>
+        <source>No data yet. Start a game with the Corvane mod enabled and it will appear here.</source>
+        <translation>Noch keine Daten. Starte ein Spiel mit aktivierter Corvane-Mod, dann erscheinen sie hier.</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Kontostand</translation>
+    </message>
+    <message>
+        <source>Lines</source>
+        <translation>Linien</translation>
+    </message>
+    <message>
+        <source>On time</source>
+        <translation>Pünktlich</translation>
+    </message>
+    <message>
+        <source>In service</source>
+        <translation>Im Einsatz</translation>
+    </message>
+    <message>
+        <source>Part of %1</source>
+        <translation>Teil von %1</translation>
+    </message>
+</context>
+<context>
+    <name>Presentation</name>
+    <message>
+        <source>Enter a valid link code first</source>
+        <translation>Zuerst einen gültigen Code eingeben</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>Waiting for game data</source>
+        <translation>Warte auf Spieldaten</translation>
+    </message>
+    <message>
+        <source>Waiting for game</source>
+        <translation>Warte auf das Spiel</translation>
+    </message>
+    <message>
+        <source>Live, last sync %1</source>
+        <translation>Live, zuletzt synchronisiert %1</translation>
+    </message>
+    <message>
+        <source>Live</source>
+        <translation>Live</translation>
+    </message>
+    <message>
+        <source>Server unreachable</source>
+        <translation>Server nicht erreichbar</translation>
+    </message>
+    <message>
+        <source>Rejected</source>
+        <translation>Abgelehnt</translation>
+    </message>
+    <message>
+        <source>Running, but its log was not found</source>
+        <translation>Läuft, aber sein Protokoll fehlt</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>Läuft</translation>
+    </message>
+    <message>
+        <source>Not running</source>
+        <translation>Läuft nicht</translation>
+    </message>
+    <message>
+        <source>Looked for the game&apos;s log in:</source>
+        <translation>Nach dem Protokoll des Spiels gesucht in:</translation>
+    </message>
+</context>
+<context>
+    <name>TrayIcon</name>
+    <message>
+        <source>Open Corvane Bridge</source>
+        <translation>Corvane Bridge öffnen</translation>
+    </message>
+    <message>
+        <source>Sync to dashboard</source>
+        <translation>Mit Dashboard abgleichen</translation>
+    </message>
+    <message>
+        <source>Launch game</source>
+        <translation>Spiel starten</translation>
+    </message>
+    <message>
+        <source>Start at login</source>
+        <translation>Bei der Anmeldung starten</translation>
+    </message>
+    <message>
+        <source>Quit Corvane Bridge</source>
+        <translation>Corvane Bridge beenden</translation>
+    </message>
+</context>
+<context>
+    <name>Uploader</name>
+    <message>
+        <source>Bad payload from game</source>
+        <translation>Ungültige Daten vom Spiel</translation>
+    </message>
+    <message>
+        <source>Server error %1</source>
+        <translation>Serverfehler %1</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Links your running game to your Corvane dashboard.</source>
+        <translation>Verbindet dein laufendes Spiel mit deinem Corvane-Dashboard.</translation>
+    </message>
+    <message>
+        <source>Start without a window, in the system tray.</source>
+        <translation>Ohne Fenster im Infobereich starten.</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [--background] [--help] [--version]</source>
+        <translation>Aufruf: %1 [--background] [--help] [--version]</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,166 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="fr_FR">
+<context>
+    <name>AppModel</name>
+    <message>
+        <source>Server unreachable</source>
+        <translation>Serveur injoignable</translation>
+    </message>
+</context>
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
+    </message>
+    <message>
+        <source>Launch game</source>
+        <translation>Lancer le jeu</translation>
+    </message>
+    <message>
+        <source>Link code</source>
+        <translation>Code de liaison</translation>
+    </message>
+    <message>
+        <source>Enter the code from your dashboard on %1</source>
+        <translation>Saisissez le code de votre tableau de bord sur %1</translation>
+    </message>
+    <message>
+        <source>Sync to dashboard</source>
+        <translation>Envoyer au tableau de bord</translation>
+    </message>
+    <message>
+        <source>Your settings could not be saved</source>
+        <translation>Réglages non enregistrés</translation>
+    </message>
+    <message>
+        <source>Live data</source>
+        <translation>Données en direct</translation>
+    </message>
+    <message>
+        <source>No data yet. Start a game with the Corvane mod enabled and it will appear here.</source>
+        <translation>Pas encore de données. Lancez une partie avec le mod Corvane activé et elles apparaîtront ici.</translation>
+    </message>
+    <message>
+        <source>Account</source>
+        <translation>Solde</translation>
+    </message>
+    <message>
+        <source>Lines</source>
+        <translation>Lignes</translation>
+    </message>
+    <message>
+        <source>On time</source>
+        <translation>À l’heure</translation>
+    </message>
+    <message>
+        <source>In service</source>
+        <translation>En service</translation>
+    </message>
+    <message>
+        <source>Part of %1</source>
+        <translation>Fait partie de %1</translation>
+    </message>
+</context>
+<context>
+    <name>Presentation</name>
+    <message>
+        <source>Enter a valid link code first</source>
+        <translation>Saisissez d’abord un code valide</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Désactivé</translation>
+    </message>
+    <message>
+        <source>Waiting for game data</source>
+        <translation>En attente des données du jeu</translation>
+    </message>
+    <message>
+        <source>Waiting for game</source>
+        <translation>En attente du jeu</translation>
+    </message>
+    <message>
+        <source>Live, last sync %1</source>
+        <translation>En direct, dernière synchro à %1</translation>
+    </message>
+    <message>
+        <source>Live</source>
+        <translation>En direct</translation>
+    </message>
+    <message>
+        <source>Server unreachable</source>
+        <translation>Serveur injoignable</translation>
+    </message>
+    <message>
+        <source>Rejected</source>
+        <translation>Refusé</translation>
+    </message>
+    <message>
+        <source>Running, but its log was not found</source>
+        <translation>Lancé, mais son journal est introuvable</translation>
+    </message>
+    <message>
+        <source>Running</source>
+        <translation>Lancé</translation>
+    </message>
+    <message>
+        <source>Not running</source>
+        <translation>Non lancé</translation>
+    </message>
+    <message>
+        <source>Looked for the game&apos;s log in:</source>
+        <translation>Journal du jeu recherché dans :</translation>
+    </message>
+</context>
+<context>
+    <name>TrayIcon</name>
+    <message>
+        <source>Open Corvane Bridge</source>
+        <translation>Ouvrir Corvane Bridge</translation>
+    </message>
+    <message>
+        <source>Sync to dashboard</source>
+        <translation>Envoyer au tableau de bord</translation>
+    </message>
+    <message>
+        <source>Launch game</source>
+        <translation>Lancer le jeu</translation>
+    </message>
+    <message>
+        <source>Start at login</source>
+        <translation>Lancer à l’ouverture de session</translation>
+    </message>
+    <message>
+        <source>Quit Corvane Bridge</source>
+        <translation>Quitter Corvane Bridge</translation>
+    </message>
+</context>
+<context>
+    <name>Uploader</name>
+    <message>
+        <source>Bad payload from game</source>
+        <translation>Données du jeu invalides</translation>
+    </message>
+    <message>
+        <source>Server error %1</source>
+        <translation>Erreur du serveur %1</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Links your running game to your Corvane dashboard.</source>
+        <translation>Relie votre partie en cours à votre tableau de bord Corvane.</translation>
+    </message>
+    <message>
+        <source>Start without a window, in the system tray.</source>
+        <translation>Démarrer sans fenêtre, dans la zone de notification.</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [--background] [--help] [--version]</source>
+        <translation>Utilisation : %1 [--background] [--help] [--version]</translation>
+    </message>
+</context>
+</TS>
