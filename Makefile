@@ -1,7 +1,7 @@
 # The two commands a newcomer needs: `make run` and `make test`. Everything else is plain CMake presets.
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: deps run test test-default test-sanitize test-fuzz fuzz bench footprint clean
+.PHONY: deps run test test-default test-sanitize test-fuzz package-check fuzz bench footprint clean
 
 deps:
 	@scripts/install-deps.sh
@@ -12,7 +12,7 @@ run: deps
 	build/default/CorvaneBridge/corvane-bridge
 
 # Fuzzing needs LLVM's clang with libFuzzer, which Debian's clang has and Apple's has not.
-test: deps test-default test-sanitize $(if $(filter Linux,$(shell uname -s)),test-fuzz)
+test: deps test-default test-sanitize $(if $(filter Linux,$(shell uname -s)),test-fuzz package-check)
 
 test-default:
 	cmake --preset default
@@ -23,6 +23,10 @@ test-sanitize:
 	cmake --preset sanitize
 	cmake --build --preset sanitize
 	ctest --preset sanitize
+
+# The Debian package of the default build, as lintian, desktop-file-validate and appstreamcli see it.
+package-check: test-default
+	scripts/package-check.sh build/default
 
 # Each fuzzer for FUZZ_SECONDS (45 as part of `make test`); `make fuzz FUZZ_SECONDS=3600` for longer.
 FUZZ_SECONDS ?= 45

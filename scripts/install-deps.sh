@@ -14,13 +14,14 @@ if ! command -v apt-get >/dev/null; then
     exit 1
 fi
 
+# What the window loads at run time, as the Debian package depends on it.
+mapfile -t qml_runtime < "$(dirname "$0")/../packaging/qml-runtime-packages"
 packages=(
     build-essential cmake ninja-build openssl clang libclang-rt-14-dev
-    qt6-base-dev qt6-declarative-dev libgl-dev
-    qml6-module-qtquick qml6-module-qtqml qml6-module-qtqml-workerscript
-    qml6-module-qtquick-controls qml6-module-qtquick-templates
-    qml6-module-qtquick-layouts qml6-module-qtquick-window fonts-dejavu-core
-    xvfb xauth x11-apps xdotool locales-all python3 iproute2
+    qt6-base-dev qt6-declarative-dev qt6-tools-dev qt6-l10n-tools libgl-dev qml6-module-qtqml
+    "${qml_runtime[@]}" fonts-dejavu-core
+    xvfb xauth x11-apps xdotool openbox trayer wmctrl dbus-x11 at-spi2-core python3-pyatspi
+    locales-all python3 iproute2 lintian desktop-file-utils appstream
 )
 missing=()
 for package in "${packages[@]}"; do

@@ -1,0 +1,18 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a build folder and checks it as distributions and software centres
+# would: lintian (no errors or warnings), the desktop entry, the AppStream metadata.
+# Usage: scripts/package-check.sh build/default
+set -euo pipefail
+build=$(realpath "${1:-build/default}")
+cd "$(dirname "$0")/.."
+(cd "$build" && cpack -G DEB >/dev/null)
+deb=$(ls "$build"/corvane-bridge_*.deb)
+desktop-file-validate packaging/app.corvane.Bridge.desktop
+appstreamcli validate --no-net "$build"/app.corvane.Bridge.metainfo.xml
+# lintian refuses nothing by its exit code for warnings, so they are counted here.
+report=$(lintian --tag-display-limit 0 "$deb" 2>&1 | grep -v "running with root privileges" || true)
+if grep -E '^(E|W): ' <<<"$report"; then
+    echo "lintian found errors or warnings in $(basename "$deb")" >&2
+    exit 1
+fi
+echo "$(basename "$deb"): lintian, desktop-file-validate and appstreamcli validate passed"
