@@ -37,8 +37,9 @@ AppModel::AppModel(Collaborators collaborators, QObject *parent)
     : QObject(parent), m_collaborators(std::move(collaborators))
 {
     // Upper-cased for the model only; the store keeps what it has until the next write.
-    m_linkCode = m_settings.value(linkCodeKey).toString().toUpper();
-    m_bridgeEnabled = storedBoolean(m_settings.value(bridgeEnabledKey));
+    const QSettings settings;
+    m_linkCode = settings.value(linkCodeKey).toString().toUpper();
+    m_bridgeEnabled = storedBoolean(settings.value(bridgeEnabledKey));
 }
 
 bool AppModel::codeValid() const
@@ -70,12 +71,15 @@ void AppModel::setBridgeEnabled(bool enabled)
         stopFollowing();
 }
 
-// Written through at once and checked, so a setting that would be lost at the next start is told.
+// Written through at once and checked, so a setting that would be lost at the next start is told. A
+// QSettings keeps its first error for good, so each write asks a fresh one; Qt shares the file's
+// contents between them, and a write that fails stays pending for the next.
 void AppModel::persist(const QString &key, const QVariant &value)
 {
-    m_settings.setValue(key, value);
-    m_settings.sync();
-    store(m_settingsSaved, m_settings.status() == QSettings::NoError, &AppModel::settingsSavedChanged);
+    QSettings settings;
+    settings.setValue(key, value);
+    settings.sync();
+    store(m_settingsSaved, settings.status() == QSettings::NoError, &AppModel::settingsSavedChanged);
 }
 
 void AppModel::followNewestLog()

@@ -66,7 +66,7 @@ public:
     std::optional<QString> followedLog() const { return m_followedLog; }
     QStringList searchedFolders() const { return m_searchedFolders; }
     bool settingsSaved() const { return m_settingsSaved; }
-    QString settingsFile() const { return m_settings.fileName(); }
+    QString settingsFile() const { return QSettings().fileName(); }
 
     // Stored as given and persisted; the link-code field filters what the user types.
     void setLinkCode(const QString &code);
@@ -108,7 +108,6 @@ private:
     void persist(const QString &key, const QVariant &value);
 
     const Collaborators m_collaborators;
-    QSettings m_settings;
     LogTailer m_tailer;
     QTimer *m_timer = nullptr;
     bool m_busy = false; // one poll-and-upload in flight

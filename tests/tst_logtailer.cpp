@@ -8,222 +8,150 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace {
-
-const QString absent = QStringLiteral("<absent>");
-const QByteArray longLine(LogTailer::Limits().maxLineBytes + 1, 'x');
-
-QString shown(const std::optional<QString> &payload)
+// What happens to the log between polls, and what the next poll must return ("-" for nothing).
+struct Step
 {
-    return payload.value_or(absent);
-}
-
-} // namespace
+    enum Op { append, appendUnpolled, rewrite, replace, remove, makeUnreadable, open, reset } op;
+    QByteArray bytes = {};
+    QString expected = "-";
+};
+using Steps = QList<Step>;
+Q_DECLARE_METATYPE(Steps)
 
 class TestLogTailer : public QObject
 {
     Q_OBJECT
 
-private:
-    QString logPath() const { return m_dir->filePath(QStringLiteral("stdout.txt")); }
+    QTemporaryDir m_dir;
+    QString log() const { return m_dir.filePath("stdout.txt"); }
 
-    void write(const QByteArray &bytes, QIODevice::OpenMode mode = QIODevice::Append)
+    void write(const QByteArray &bytes, QIODevice::OpenMode mode)
     {
-        QFile file(logPath());
+        QFile file(log());
         QVERIFY(file.open(QIODevice::WriteOnly | mode));
         QCOMPARE(file.write(bytes), bytes.size());
     }
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    LogTailer m_tailer;
+    void apply(const Step &step, QList<LogTailer *> tailers)
+    {
+        switch (step.op) {
+        case Step::append:
+        case Step::appendUnpolled: return write(step.bytes, QIODevice::Append);
+        case Step::rewrite: return write(step.bytes, QIODevice::Truncate); // the same file, shorter
+        case Step::replace: { // another file under the same name, as a rotating logger leaves it
+            QFile fresh(log() + ".new");
+            QVERIFY(fresh.open(QIODevice::WriteOnly) && fresh.write(step.bytes) == step.bytes.size());
+            QVERIFY(::rename(QFile::encodeName(fresh.fileName()), QFile::encodeName(log())) == 0);
+            return;
+        }
+        case Step::remove: QVERIFY(QFile::remove(log())); return;
+        case Step::makeUnreadable: QVERIFY(QFile::setPermissions(log(), {})); return;
+        case Step::open: for (LogTailer *t : tailers) t->open(log()); return;
+        case Step::reset: for (LogTailer *t : tailers) t->reset(); return;
+        }
+    }
 
 private slots:
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_tailer = LogTailer();
-    }
+    void cleanup() { QDir(m_dir.path()).removeRecursively(), QDir().mkpath(m_dir.path()); }
 
-    // Each append is followed by one poll; `expected` holds what each poll returns.
     void pollsReturnTheNewestMarkerPayload_data()
     {
-        QTest::addColumn<QByteArray>("before");
-        QTest::addColumn<QList<QByteArray>>("appends");
-        QTest::addColumn<QStringList>("expected");
-
+        QTest::addColumn<Steps>("steps");
+        const QByteArray longLine(30, 'x'); // over the 24-byte limit these tailers get
+        using S = Step;
         QTest::newRow("lines already there are never reported")
-            << QByteArray("@CRVN@{\"a\":1}\n") << QList<QByteArray>{"", "plain line\n"}
-            << QStringList{absent, absent};
+            << Steps{{S::append, "@CRVN@{\"a\":1}\n"}, {S::open}, {S::append, "plain\n"}};
         QTest::newRow("one marker line, then nothing new")
-            << QByteArray() << QList<QByteArray>{"@CRVN@ {\"a\":1}\n", ""}
-            << QStringList{"{\"a\":1}", absent};
-        QTest::newRow("text before the marker is ignored")
-            << QByteArray() << QList<QByteArray>{"[lua] 12:00 @CRVN@ {\"a\":1}\n"}
-            << QStringList{"{\"a\":1}"};
-        QTest::newRow("three markers in one poll give the third")
-            << QByteArray()
-            << QList<QByteArray>{"@CRVN@{\"n\":1}\n@CRVN@{\"n\":2}\nnoise\n@CRVN@{\"n\":3}\nnoise\n"}
-            << QStringList{"{\"n\":3}"};
-        QTest::newRow("a blank payload does not replace an earlier one")
-            << QByteArray() << QList<QByteArray>{"@CRVN@{\"n\":1}\n@CRVN@ \t \n"} << QStringList{"{\"n\":1}"};
+            << Steps{{S::open}, {S::append, "@CRVN@ {\"a\":1}\n", "{\"a\":1}"}, {S::append, ""}};
+        QTest::newRow("text before the marker; the newest of three; blanks do not replace")
+            << Steps{{S::open}, {S::append, "[lua] @CRVN@ {\"n\":1}\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n", "3"}};
         QTest::newRow("the marker twice: everything after the first")
-            << QByteArray() << QList<QByteArray>{"@CRVN@ a @CRVN@ b\n"} << QStringList{"a @CRVN@ b"};
+            << Steps{{S::open}, {S::append, "@CRVN@ a @CRVN@ b\n", "a @CRVN@ b"}};
         QTest::newRow("spaces of any kind and tabs are trimmed, other characters kept")
-            << QByteArray() << QList<QByteArray>{"@CRVN@\t\u3000\u00a0{}\u00a0 \r\n"}
-            << QStringList{"{}\u00a0 \r"};
+            << Steps{{S::open}, {S::append, "@CRVN@\t\u3000\u00a0{}\u00a0 \r\n", "{}\u00a0 \r"}};
         QTest::newRow("a line counts once its line feed arrives")
-            << QByteArray() << QList<QByteArray>{"@CRVN@{\"a\"", ":1}", "\n"}
-            << QStringList{absent, absent, "{\"a\":1}"};
-        QTest::newRow("the unfinished line already there is dropped at open")
-            << QByteArray("@CRVN@{\"old\"") << QList<QByteArray>{":1}\n@CRVN@{}\n"} << QStringList{"{}"};
+            << Steps{{S::open}, {S::append, "@CRVN@{\"a\""}, {S::append, ":1}"}, {S::append, "\n", "{\"a\":1}"}};
+        QTest::newRow("an unfinished line at open is dropped; so is one at a re-open")
+            << Steps{{S::append, "@CRVN@{\"old\""}, {S::open}, {S::append, ":1}\n@CRVN@ 1\n", "1"},
+                     {S::append, "@CRVN@ half"}, {S::appendUnpolled, "\n@CRVN@ skipped\n"}, {S::open},
+                     {S::append, "@CRVN@ 2\n", "2"}};
         QTest::newRow("a character cut by a poll is joined with its rest")
-            << QByteArray() << QList<QByteArray>{"@CRVN@{\"city\":\"Z\xc3", "\xbcrich\"}\n"}
-            << QStringList{absent, QString::fromUtf8("{\"city\":\"Z\u00fcrich\"}")};
-        QTest::newRow("an invalid line beside a valid marker line is ignored alone")
-            << QByteArray()
-            << QList<QByteArray>{"@CRVN@{\"a\":1}\n\xff\xfe junk\n",
-                                 "\xc0\xaf\n@CRVN@{\"b\":2}\n\xed\xa0\x80\n"}
-            << QStringList{"{\"a\":1}", "{\"b\":2}"};
-        QTest::newRow("a marker line with invalid bytes gives way to the older valid one")
-            << QByteArray() << QList<QByteArray>{"@CRVN@{\"a\":1}\n@CRVN@{\"b\":\"\xff\"}\n"}
-            << QStringList{"{\"a\":1}"};
-        QTest::newRow("invalid bytes alone: absent, and never seen again")
-            << QByteArray() << QList<QByteArray>{"\xff\xfe\n", "", "\xf0\x9f", "\n"}
-            << QStringList{absent, absent, absent, absent};
-        QTest::newRow("an over-long unfinished line is dropped up to its line feed")
-            << QByteArray() << QList<QByteArray>{longLine, "@CRVN@{\"tail\":1}\n", "@CRVN@{\"c\":3}\n"}
-            << QStringList{absent, absent, "{\"c\":3}"};
-        QTest::newRow("an over-long line that grows over several polls")
-            << QByteArray()
-            << QList<QByteArray>{"@CRVN@{}", longLine.left(700000), longLine.left(700000), "\n"}
-            << QStringList{absent, absent, absent, absent};
-        QTest::newRow("an over-long complete line is ignored, the lines around it are not")
-            << QByteArray()
-            << QList<QByteArray>{"@CRVN@{\"a\":1}\n@CRVN@{\"x\":\"" + longLine + "\"}\n",
-                                 "@CRVN@{\"b\":2}\n" + longLine + "\n"}
-            << QStringList{"{\"a\":1}", "{\"b\":2}"};
+            << Steps{{S::open}, {S::append, "@CRVN@ Z\xc3"}, {S::append, "\xbc\n", "Z\u00fc"}};
+        QTest::newRow("invalid bytes spoil only their own line, and are never seen again")
+            << Steps{{S::open}, {S::append, "@CRVN@ 1\n@CRVN@ \xff\n\xc0\xaf\n", "1"},
+                     {S::append, "\xed\xa0\x80\n@CRVN@ 2\n\xfe\n", "2"}, {S::append, "\xf0\x9f"}, {S::append, "\n"}};
+        QTest::newRow("an over-long line is ignored whole, over several polls, the lines around it are not")
+            << Steps{{S::open}, {S::append, "@CRVN@ 1\n@CRVN@" + longLine + "\n", "1"}, {S::append, "@CRVN@" + longLine},
+                     {S::append, "@CRVN@ tail\n"}, {S::append, "@CRVN@ 2\n" + longLine + "\n", "2"}};
+        QTest::newRow("a poll reads no further back than its scan")
+            << Steps{{S::open}, {S::append, "@CRVN@ far\n" + QByteArray(70, '\n')}, {S::append, "@CRVN@ near\n", "near"}};
+        QTest::newRow("a file made shorter is read from its start")
+            << Steps{{S::append, "a long line of game output\n"}, {S::open}, {S::rewrite, "@CRVN@ 1\n", "1"}};
+        QTest::newRow("a file replaced by a longer one is read from its start, with nothing carried")
+            << Steps{{S::append, "@CRVN@ old\n"}, {S::open}, {S::append, "@CRVN@ {\"half\""},
+                     {S::replace, "@CRVN@ new\nnoise that makes this file longer\n", "new"}};
+        QTest::newRow("a missing file is read whole once it exists; a removed one once it is back")
+            << Steps{{S::open}, {S::append, "@CRVN@ 1\n", "1"}, {S::remove}, {S::append, "0123456789\n@CRVN@ 2\n", "2"}};
+        QTest::newRow("an unreadable file waits, consuming nothing")
+            << Steps{{S::open}, {S::appendUnpolled, "@CRVN@ 1\n"}, {S::makeUnreadable}};
+        QTest::newRow("reset stops following") << Steps{{S::open}, {S::reset}, {S::append, "@CRVN@ 1\n"}};
     }
 
+    // Two tailers with a 24-byte line limit and a 64-byte scan: one reads in 64 KiB blocks, one in
+    // 3-byte blocks, so every row also crosses block boundaries.
     void pollsReturnTheNewestMarkerPayload()
     {
-        QFETCH(QByteArray, before);
-        QFETCH(QList<QByteArray>, appends);
-        QFETCH(QStringList, expected);
-
-        // A second tailer reads in 3-byte blocks, so every row also crosses block boundaries.
-        LogTailer smallBlocks({LogTailer::Limits().maxLineBytes, 3});
-        write(before);
-        m_tailer.open(logPath());
-        smallBlocks.open(logPath());
-        for (qsizetype i = 0; i < appends.size(); ++i) {
-            write(appends[i]);
-            QCOMPARE(shown(m_tailer.poll()), expected[i]);
-            QCOMPARE(shown(smallBlocks.poll()), expected[i]);
+        QFETCH(Steps, steps);
+        LogTailer wide({24, 64 * 1024, 64}), narrow({24, 3, 64});
+        // Root reads anything, so the unreadable row polls as nobody.
+        const bool asNobody = ::geteuid() == 0 && QTest::currentDataTag() == QByteArray("an unreadable file waits, consuming nothing");
+        for (const Step &step : steps) {
+            apply(step, {&wide, &narrow});
+            if (step.op == Step::open || step.op == Step::reset || step.op == Step::appendUnpolled)
+                continue;
+            QVERIFY(!asNobody || ::seteuid(65534) == 0);
+            const QString a = wide.poll().value_or("-"), b = narrow.poll().value_or("-");
+            QVERIFY(!asNobody || ::seteuid(0) == 0);
+            QCOMPARE(a, step.expected);
+            QCOMPARE(b, step.expected);
+        }
+        if (asNobody) { // readable again: the waiting line arrives
+            QVERIFY(QFile::setPermissions(log(), QFile::ReadOwner | QFile::WriteOwner));
+            QCOMPARE(wide.poll(), QString("1"));
         }
     }
 
-    // Read back from its end, a line of 200 MiB costs reads but never memory, and is dropped whole.
-    void aHugeLineWithoutLineFeedIsDropped()
-    {
-        m_tailer.open(logPath());
-        QFile file(logPath());
-        QVERIFY(file.open(QIODevice::ReadWrite));
-        QVERIFY(file.resize(200 * 1024 * 1024)); // sparse: 200 MiB of NUL bytes, no line feed
-        QCOMPARE(shown(m_tailer.poll()), absent);
-        file.close();
-        write("@CRVN@{\"tail\":1}\n@CRVN@{\"after\":1}\n");
-        QCOMPARE(shown(m_tailer.poll()), "{\"after\":1}");
-    }
-
-    void anUnreadableLogIsSkippedUntilItIsReadableAgain()
-    {
-        write("first\n");
-        m_tailer.open(logPath());
-        write("@CRVN@{\"a\":1}\n");
-        QVERIFY(QFile::setPermissions(logPath(), {}));
-        {
-            // Root reads anything; the check runs as nobody then.
-            const bool asRoot = ::geteuid() == 0;
-            if (asRoot)
-                QCOMPARE(::seteuid(65534), 0);
-            const std::optional<QString> payload = m_tailer.poll();
-            if (asRoot)
-                QCOMPARE(::seteuid(0), 0);
-            QCOMPARE(shown(payload), absent);
-        }
-        QVERIFY(QFile::setPermissions(logPath(), QFile::ReadOwner | QFile::WriteOwner));
-        QCOMPARE(shown(m_tailer.poll()), "{\"a\":1}"); // nothing was consumed meanwhile
-    }
-
-    void aShorterFileIsReadFromItsStart()
-    {
-        write("a long line of game output that makes the file longer than what replaces it\n");
-        m_tailer.open(logPath());
-        write("@CRVN@{\"fresh\":1}\n", QIODevice::Truncate);
-        QCOMPARE(shown(m_tailer.poll()), "{\"fresh\":1}");
-    }
-
-    void aDeletedLogResumesAtTheOldPositionWhenRecreated()
-    {
-        write("0123456789\n");
-        m_tailer.open(logPath());
-        QVERIFY(QFile::remove(logPath()));
-        QCOMPARE(shown(m_tailer.poll()), absent);
-        write("0123456789\n@CRVN@{\"back\":1}\n");
-        QCOMPARE(shown(m_tailer.poll()), "{\"back\":1}");
-    }
-
-    void openingAMissingFileReadsItWholeOnceItExists()
-    {
-        m_tailer.open(logPath());
-        QCOMPARE(shown(m_tailer.poll()), absent);
-        write("@CRVN@{\"first\":1}\n");
-        QCOMPARE(shown(m_tailer.poll()), "{\"first\":1}");
-    }
-
-    void reopeningSkipsWhatWasAppendedAndTheUnfinishedLine()
-    {
-        m_tailer.open(logPath());
-        write("@CRVN@{\"half\"");
-        QCOMPARE(shown(m_tailer.poll()), absent);
-        write(":1}\n@CRVN@{\"skipped\":1}\n");
-        m_tailer.open(logPath());
-        write("@CRVN@{\"after\":1}\n");
-        QCOMPARE(shown(m_tailer.poll()), "{\"after\":1}");
-    }
-
-    void resetStopsFollowing()
-    {
-        m_tailer.open(logPath());
-        m_tailer.reset();
-        write("@CRVN@{\"a\":1}\n");
-        QCOMPARE(shown(m_tailer.poll()), absent);
-    }
-
-    // A pipe or device at the log path would block a read or never end; it counts as unreadable.
-    // Were it read, this test would hang until CTest's timeout.
+    // A pipe or device at the log path would block a read or never end: never read. Were it read,
+    // this would hang until CTest's timeout.
     void specialFilesAreNeverRead_data()
     {
         QTest::addColumn<QString>("kind");
-        QTest::newRow("named pipe") << "fifo";
-        QTest::newRow("link to /dev/zero") << "/dev/zero";
-        QTest::newRow("link to /dev/urandom") << "/dev/urandom";
-        QTest::newRow("directory") << "dir";
+        for (const char *kind : {"fifo", "/dev/zero", "/dev/urandom", "dir"})
+            QTest::newRow(kind) << kind;
     }
-
     void specialFilesAreNeverRead()
     {
         QFETCH(QString, kind);
-        const QByteArray path = QFile::encodeName(logPath());
         if (kind == "fifo")
-            QCOMPARE(::mkfifo(path.constData(), 0600), 0);
-        else if (kind == "dir")
-            QVERIFY(QDir().mkdir(logPath()));
+            QCOMPARE(::mkfifo(QFile::encodeName(log()), 0600), 0);
         else
-            QVERIFY(QFile::link(kind, logPath()));
-        m_tailer.open(logPath());
-        QCOMPARE(shown(m_tailer.poll()), absent);
-        QCOMPARE(shown(m_tailer.poll()), absent);
+            QVERIFY(kind == "dir" ? QDir().mkdir(log()) : QFile::link(kind, log()));
+        LogTailer tailer;
+        tailer.open(log());
+        QCOMPARE(tailer.poll(), std::nullopt);
+    }
+
+    // 8 GiB without a line feed (sparse, so it costs no disk): the window must not wait on it.
+    void aHugeAppendIsReadOnlyAtItsEnd()
+    {
+        LogTailer tailer;
+        tailer.open(log());
+        QFile file(log());
+        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(8LL << 30));
+        QCOMPARE(tailer.poll(), std::nullopt);
+        file.close();
+        write("@CRVN@{\"tail\":1}\n@CRVN@{\"after\":1}\n", QIODevice::Append);
+        QCOMPARE(tailer.poll(), QString("{\"after\":1}"));
     }
 };
 

@@ -2,7 +2,6 @@
 
 #include <QTest>
 
-#include <clocale>
 #include <cstdlib>
 #include <limits>
 
@@ -24,14 +23,6 @@ const double inf = std::numeric_limits<double>::infinity();
 class TestMetrics : public QObject
 {
     Q_OBJECT
-
-private:
-    void checkTable()
-    {
-        QFETCH(QString, payload);
-        QFETCH(std::optional<Metrics>, expected);
-        QCOMPARE(Metrics::fromPayload(payload), expected);
-    }
 
 private slots:
     void fromPayload_data()
@@ -86,17 +77,19 @@ private slots:
         QTest::newRow("keys are case-sensitive") << R"({"Balance":1,"LINES":2,"Date":"x"})" << M();
     }
 
-    void fromPayload() { checkTable(); }
-
-    // Qt takes the process locale from the environment; a German session reads "1,5" as a number
-    // with plain strtod. The figures must not change with the player's language.
-    void fromPayload_germanLocale_data() { fromPayload_data(); }
-    void fromPayload_germanLocale()
+    void fromPayload()
     {
-        QVERIFY2(std::setlocale(LC_ALL, "de_DE.UTF-8"), "the German locale is missing (package locales-all)");
-        QCOMPARE(std::strtod("1,5", nullptr), 1.5); // the trap is live in this process
-        checkTable();
-        std::setlocale(LC_ALL, "C");
+        QFETCH(QString, payload);
+        QFETCH(std::optional<Metrics>, expected);
+        QCOMPARE(Metrics::fromPayload(payload), expected);
+    }
+
+    // CTest runs this test a second time in a German session, where the C library reads "1,5" as a
+    // number once Qt has taken the locale from the environment. The figures must not change with it.
+    void initTestCase()
+    {
+        if (qgetenv("LC_ALL").startsWith("de_DE"))
+            QVERIFY2(std::strtod("1,5", nullptr) == 1.5, "the German locale is missing (package locales-all)");
     }
 };
 

@@ -21,9 +21,10 @@ const double notANumber = std::numeric_limits<double>::quiet_NaN();
 const double inf = std::numeric_limits<double>::infinity();
 
 Presentation::Status status(bool codeValid, bool enabled, ServerState state, bool running = false,
-                            std::optional<QDateTime> lastSync = {}, std::optional<QString> message = {})
+                            std::optional<QDateTime> lastSync = {}, std::optional<QString> message = {},
+                            bool followingLog = true)
 {
-    return {codeValid, enabled, running, state, lastSync, message};
+    return {codeValid, enabled, running, state, lastSync, message, followingLog};
 }
 
 } // namespace
@@ -38,33 +39,43 @@ private slots:
         QTest::addColumn<Presentation::Status>("status");
         QTest::addColumn<QString>("line");
         QTest::addColumn<Tone>("tone");
+        QTest::addColumn<QString>("game"); // the game card's second line, and its tone
+        QTest::addColumn<Tone>("gameTone");
 
         QTest::newRow("invalid code, sync off")
-            << status(false, false, ServerState::idle) << "Enter a valid link code first" << Tone::text3;
+            << status(false, false, ServerState::idle) << "Enter a valid link code first" << Tone::text3 << "Not running" << Tone::text2;
         QTest::newRow("invalid code before the switch")
             << status(false, true, ServerState::connected, true, fivePastTwo)
-            << "Enter a valid link code first" << Tone::text3;
+            << "Enter a valid link code first" << Tone::text3 << "Running" << Tone::text2;
         QTest::newRow("off, whatever the server said")
-            << status(true, false, ServerState::rejected, true, {}, "No") << "Off" << Tone::text3;
+            << status(true, false, ServerState::rejected, true, {}, "No") << "Off" << Tone::text3 << "Running" << Tone::text2;
         QTest::newRow("idle, no game")
-            << status(true, true, ServerState::idle) << "Waiting for game" << Tone::text2;
+            << status(true, true, ServerState::idle) << "Waiting for game" << Tone::text2 << "Not running" << Tone::text2;
         QTest::newRow("idle, game running")
-            << status(true, true, ServerState::idle, true) << "Waiting for game data" << Tone::text2;
+            << status(true, true, ServerState::idle, true) << "Waiting for game data" << Tone::text2 << "Running" << Tone::text2;
         QTest::newRow("connected with a time")
             << status(true, true, ServerState::connected, true, fivePastTwo) << "Live, last sync 2:05:09 PM"
-            << Tone::green;
+            << Tone::green << "Running" << Tone::text2;
         QTest::newRow("connected without a time")
-            << status(true, true, ServerState::connected) << "Live" << Tone::green;
+            << status(true, true, ServerState::connected) << "Live" << Tone::green << "Not running" << Tone::text2;
         QTest::newRow("unreachable") << status(true, true, ServerState::unreachable, true, fivePastTwo,
                                                "Server unreachable")
-                                     << "Server unreachable" << Tone::red;
+                                     << "Server unreachable" << Tone::red << "Running" << Tone::text2;
         QTest::newRow("rejected with a message")
             << status(true, true, ServerState::rejected, true, {}, "Bad payload from game")
-            << "Bad payload from game" << Tone::red;
+            << "Bad payload from game" << Tone::red << "Running" << Tone::text2;
         QTest::newRow("rejected with an empty message")
-            << status(true, true, ServerState::rejected, true, {}, "") << "" << Tone::red;
+            << status(true, true, ServerState::rejected, true, {}, "") << "" << Tone::red << "Running" << Tone::text2;
+        QTest::newRow("a dashboard's message of 120,000 characters is cut")
+            << status(true, true, ServerState::rejected, false, {}, QString(120000, u'x')) << QString(199, u'x') + u'\u2026'
+            << Tone::red << "Not running" << Tone::text2;
+        QTest::newRow("running, but no log is followed")
+            << status(true, true, ServerState::idle, true, {}, {}, false) << "Waiting for game data" << Tone::text2
+            << "Running, but its log was not found" << Tone::red;
+        QTest::newRow("no log followed, but sync is off")
+            << status(true, false, ServerState::idle, true, {}, {}, false) << "Off" << Tone::text3 << "Running" << Tone::text2;
         QTest::newRow("rejected without a message")
-            << status(true, true, ServerState::rejected) << "Rejected" << Tone::red;
+            << status(true, true, ServerState::rejected) << "Rejected" << Tone::red << "Not running" << Tone::text2;
     }
 
     void statusLineAndTone()
@@ -72,8 +83,12 @@ private slots:
         QFETCH(Presentation::Status, status);
         QFETCH(QString, line);
         QFETCH(Tone, tone);
+        QFETCH(QString, game);
+        QFETCH(Tone, gameTone);
         QCOMPARE(Presentation::statusLine(status, unitedStates), line);
         QCOMPARE(Presentation::statusTone(status), tone);
+        QCOMPARE(Presentation::gameState(status), game);
+        QCOMPARE(Presentation::gameStateTone(status), gameTone);
     }
 
     void currency_data()
@@ -90,6 +105,7 @@ private slots:
         QTest::newRow("zero") << A(0) << unitedStates << "$0";
         QTest::newRow("beyond 64 bits") << A(1e20) << unitedStates << "$100,000,000,000,000,000,000";
         QTest::newRow("German grouping") << A(1234567.5) << germany << "$1.234.568";
+        QTest::newRow("French grouping") << A(-1234567.5) << QLocale(QLocale::French, QLocale::France) << "$-1\u202f234\u202f568";
         QTest::newRow("not a number") << A(notANumber) << unitedStates << "-";
         QTest::newRow("infinite") << A(-inf) << unitedStates << "-";
     }
@@ -144,6 +160,7 @@ private slots:
     {
         QCOMPARE(Presentation::time(fivePastTwo.toUTC(), unitedStates), u"2:05:09 PM"_s);
         QCOMPARE(Presentation::time(fivePastTwo.toUTC(), germany), u"14:05:09"_s);
+        QCOMPARE(Presentation::time(fivePastTwo.toUTC(), QLocale(QLocale::French, QLocale::France)), u"14:05:09"_s);
     }
 
     void linkCodeWriteRule_data()

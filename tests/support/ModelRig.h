@@ -15,41 +15,39 @@
 class Rig
 {
 public:
-    static inline const HttpsTestServer::Answer accepted{
-        200, R"({"ok":true,"updated":1700000000})",    "application/json",
-        {},  HttpsTestServer::Answer::Delivery::whole, {}};
-    static inline const HttpsTestServer::Answer acceptedLater{
-        200, R"({"ok":true,"updated":1700000000})",   "application/json",
-        {},  HttpsTestServer::Answer::Delivery::held, {}};
-
-    Rig() : log(dir.filePath(QStringLiteral("stdout.txt")))
+    static HttpsTestServer::Answer accepted(HttpsTestServer::Answer::Delivery delivery = HttpsTestServer::Answer::Delivery::whole)
     {
-        append("game starting\n@CRVN@{\"balance\":1,\"stale\":true}\n");
-        server.answerWith(accepted);
+        return {200, R"({"ok":true,"updated":1700000000})", "application/json", {}, delivery, {}};
     }
 
-    AppModel::Collaborators collaborators()
+    Rig()
     {
-        return {[this] { return gameRunning.load(); },
+        append("game starting\n@CRVN@{\"balance\":1,\"stale\":true}\n");
+        server.answerWith(accepted());
+    }
+
+    AppModel::Collaborators collaborators(std::chrono::milliseconds period = std::chrono::hours(1))
+    {
+        return {[this] { ++gameChecks; return gameRunning.load(); },
                 [this]() -> GameWatcher::LogLookup {
                     ++logLookups;
                     return {logExists ? std::optional(log) : std::nullopt, {dir.path()}};
                 },
-                server.url(), std::chrono::hours(1)};
+                server.url(), period};
     }
 
     void append(const QByteArray &bytes)
     {
         QFile file(log);
-        QVERIFY(file.open(QIODevice::Append));
-        file.write(bytes);
+        QVERIFY(file.open(QIODevice::Append) && file.write(bytes) == bytes.size());
     }
 
     QTemporaryDir dir;
-    QString log;
+    const QString log = dir.filePath("stdout.txt");
     bool logExists = true;
     HttpsTestServer server;
     std::atomic<bool> gameRunning = false;
+    std::atomic<int> gameChecks = 0;
     int logLookups = 0;
 };
 
