@@ -21,6 +21,8 @@ public:
     using WindowsFactory = std::function<Windows *(AppModel &model, QObject *parent)>;
 
     ApplicationShell(WindowsFactory makeWindows, const LoginItem &loginItem, QObject *parent = nullptr);
+    // The windows go before the model they show.
+    ~ApplicationShell() override { delete m_windows; }
 
     // Shows every text in the language the player's session asks for, where the bridge has it.
     static void useThePlayersLanguage();

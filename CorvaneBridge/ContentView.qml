@@ -178,6 +178,7 @@ ScrollView {
                         width: parent.width
                         text: root.view.statusLine
                         color: Theme.tone(root.view.statusTone)
+                        Accessible.description: qsTr("Sync status")
                     }
                     Detail {
                         objectName: "settingsWarning"

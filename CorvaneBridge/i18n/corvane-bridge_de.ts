@@ -62,6 +62,10 @@
         <source>Part of %1</source>
         <translation>Teil von %1</translation>
     </message>
+    <message>
+        <source>Sync status</source>
+        <translation>Abgleich</translation>
+    </message>
 </context>
 <context>
     <name>Presentation</name>

@@ -62,6 +62,10 @@
         <source>Part of %1</source>
         <translation>Fait partie de %1</translation>
     </message>
+    <message>
+        <source>Sync status</source>
+        <translation>État de l’envoi</translation>
+    </message>
 </context>
 <context>
     <name>Presentation</name>

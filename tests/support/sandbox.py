@@ -1,6 +1,8 @@
-"""A private network and mount namespace in which corvane.app is this machine and the tests'
-certificate authority is the only one trusted, so the shipped bridge reaches a local stand-in
-dashboard through its ordinary name resolution and certificate checks. Needs root."""
+"""A private network, mount and PID namespace with a desktop of its own, in which corvane.app is this
+machine and the tests' certificate authority is the only one trusted. The shipped bridge reaches a
+local stand-in dashboard through its ordinary name resolution and certificate checks, sees only the
+processes started here, and shows its window, tray icon and accessibility tree on a private X server.
+Needs root; run with Debian's /usr/bin/python3 (its pyatspi)."""
 import os
 import queue
 import select
@@ -8,6 +10,7 @@ import shutil
 import subprocess
 import sys
 import threading
+import time
 
 
 class Unavailable(Exception):
@@ -15,23 +18,20 @@ class Unavailable(Exception):
 
 
 def enter(argv):
-    """Runs this process again inside new network and mount namespaces (returns only inside)."""
+    """Runs this process again inside new namespaces (returns only inside)."""
     if os.environ.get("CORVANE_SANDBOX") == "1":
         return
-    if not shutil.which("unshare"):
-        raise Unavailable("the sandbox needs Linux namespaces (unshare)")
-    if os.geteuid() != 0:
-        raise Unavailable("the sandbox needs root for its network and mount namespaces")
+    if not shutil.which("unshare") or os.geteuid() != 0:
+        raise Unavailable("the sandbox needs root and Linux namespaces (unshare)")
     os.environ["CORVANE_SANDBOX"] = "1"
-    os.execvp("unshare", ["unshare", "--net", "--mount", "--fork", sys.executable] + argv)
+    os.execvp("unshare", ["unshare", "--net", "--mount", "--pid", "--fork", "--mount-proc", sys.executable] + argv)
 
 
-def prepare(build, scratch):
-    """Loopback up, corvane.app → 127.0.0.1, only the test authority trusted, and an X server that
-    DISPLAY names from here on. Returns the X server's process."""
+def prepare(build, scratch, tray=True):
+    """Loopback up, corvane.app → 127.0.0.1, only the test authority trusted; then an X server with a
+    window manager, a session bus with the accessibility bus, and (given `tray`) a tray host."""
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
-    hosts = os.path.join(scratch, "hosts")
-    with open(hosts, "w") as f:
+    with open(os.path.join(scratch, "hosts"), "w") as f:
         f.write("127.0.0.1 localhost\n127.0.0.1 corvane.app\n")
     certs = os.path.join(scratch, "certs")
     os.mkdir(certs)
@@ -41,51 +41,54 @@ def prepare(build, scratch):
     # A minimal system may have neither; an empty one means the same, and gives the mounts a place.
     os.makedirs("/etc/ssl/certs", exist_ok=True)
     open("/etc/hosts", "a").close()
-    subprocess.run(["mount", "--bind", hosts, "/etc/hosts"], check=True)
+    subprocess.run(["mount", "--bind", os.path.join(scratch, "hosts"), "/etc/hosts"], check=True)
     subprocess.run(["mount", "--bind", certs, "/etc/ssl/certs"], check=True)
-    # The X server's socket file stays in here too, so it can never replace one of the host's.
+    # The X server's socket stays in here too, so it can never replace one of the host's.
     os.makedirs("/tmp/.X11-unix", exist_ok=True)
     subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=1777", "tmpfs", "/tmp/.X11-unix"], check=True)
-    return start_x_server()
+    start_x_server()
+    bus = subprocess.run(["dbus-launch", "--sh-syntax"], capture_output=True, text=True, check=True).stdout
+    for line in bus.splitlines():
+        if line.startswith("DBUS_SESSION_BUS_ADDRESS="):
+            os.environ["DBUS_SESSION_BUS_ADDRESS"] = line.split("=", 1)[1].rstrip(";").strip("'")
+    background(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    background(["openbox"])
+    if tray:
+        start_tray()
+    time.sleep(1)
+
+
+def background(command):
+    return subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+
+
+def start_tray():
+    """trayer, a tray host for XEmbed icons, in the top right corner."""
+    return background(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"])
 
 
 def start_x_server():
-    """Xvfb picks a free display itself and names it once it accepts clients. A fixed number could
-    meet a lock file left by a killed X server whose process number now belongs to another process."""
+    """Xvfb picks a free display itself and names it once it accepts clients."""
     ready, announce = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(announce), "-nolisten", "tcp",
-                             "-screen", "0", "1280x1024x24"], pass_fds=(announce,), stderr=subprocess.DEVNULL)
+    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(announce), "-nolisten", "tcp", "-screen", "0", "1280x1024x24"],
+                            pass_fds=(announce,), stderr=subprocess.DEVNULL)
     os.close(announce)
     with os.fdopen(ready) as numbers:
         if not select.select([numbers], [], [], 30)[0]:
-            xvfb.kill()
             raise RuntimeError("Xvfb did not start")
-        number = numbers.readline().strip()
-    if not number:
-        raise RuntimeError("Xvfb did not start")
-    os.environ["DISPLAY"] = ":" + number
+        os.environ["DISPLAY"] = ":" + numbers.readline().strip()
     return xvfb
 
 
-def stop_x_server(xvfb):
-    """Lets Xvfb close down cleanly rather than leave its files behind."""
-    xvfb.terminate()
-    try:
-        xvfb.wait(timeout=10)
-    except subprocess.TimeoutExpired:
-        xvfb.kill()
-        xvfb.wait()
-
-
 class Dashboard:
-    """tools/dashboard_standin on port 443: answers every upload with `status` and `body`."""
+    """The stand-in dashboard on port 443: answers every upload with `status` and `body`."""
 
     def __init__(self, build, status=200, body='{"ok":true}'):
-        self.process = subprocess.Popen([os.path.join(build, "tools/dashboard_standin"), "443", str(status), body],
+        self.process = subprocess.Popen([os.path.join(build, "tests/dashboard_standin"), "443", str(status), body],
                                         stdout=subprocess.PIPE, text=True)
         if not self.process.stdout.readline().startswith("listening"):
             raise RuntimeError("the stand-in dashboard did not start")
-        # A reader of its own, because a line already buffered by readline() would never wake select().
+        # A reader of its own, so that lines arriving together are never left unseen in a buffer.
         self.requests = queue.Queue()
         threading.Thread(target=self._read, daemon=True).start()
 
@@ -107,24 +110,27 @@ class Dashboard:
 
 
 def make_home(scratch, name, settings=None):
-    """A home with a Steam folder and, given `settings`, the bridge's settings file."""
+    """A home with a runtime folder and, given `settings`, the bridge's settings file."""
     home = os.path.join(scratch, name)
     os.makedirs(os.path.join(home, "run"), mode=0o700)
     if settings is not None:
-        config = os.path.join(home, ".config/Corvane")
-        os.makedirs(config)
-        with open(os.path.join(config, "Corvane Bridge.conf"), "w") as f:
+        os.makedirs(os.path.join(home, ".config/Corvane"))
+        with open(os.path.join(home, ".config/Corvane/Corvane Bridge.conf"), "w") as f:
             f.write("[General]\n" + "".join(f"{k}={v}\n" for k, v in settings.items()))
     return home
 
 
-def add_log(home, account, modified):
-    log = os.path.join(home, f".local/share/Steam/userdata/{account}/3493540/local/crash_dump/stdout.txt")
+PROTON_USERDATA = ".local/share/Steam/steamapps/compatdata/3493540/pfx/drive_c/Program Files (x86)/Steam/userdata"
+
+
+def add_log(home, account, modified, userdata=".local/share/Steam/userdata"):
+    log = os.path.join(home, userdata, str(account), "3493540/local/crash_dump/stdout.txt")
     os.makedirs(os.path.dirname(log))
     open(log, "w").close()
     os.utime(log, (modified, modified))
     return log
 
 
-def app_environment(home):
-    return dict(os.environ, HOME=home, XDG_RUNTIME_DIR=os.path.join(home, "run"))
+def app_environment(home, language="C.UTF-8"):
+    return dict(os.environ, HOME=home, XDG_RUNTIME_DIR=os.path.join(home, "run"), LANG=language, LC_ALL=language,
+                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1")
