@@ -17,7 +17,7 @@ fi
 # What the window loads at run time, as the Debian package depends on it.
 mapfile -t qml_runtime < "$(dirname "$0")/../packaging/qml-runtime-packages"
 packages=(
-    build-essential cmake ninja-build openssl clang libclang-rt-14-dev
+    build-essential cmake ninja-build openssl
     qt6-base-dev qt6-declarative-dev qt6-tools-dev qt6-l10n-tools libgl-dev qml6-module-qtqml
     "${qml_runtime[@]}" fonts-dejavu-core
     xvfb xauth x11-apps xdotool openbox trayer wmctrl dbus-x11 at-spi2-core python3-pyatspi

@@ -87,6 +87,12 @@ def tray_icon():
     return str(x + w // 2), str(y + h // 2)
 
 
+def tray_menu(*keys):
+    xdotool("mousemove", *tray_icon(), "click", "3")
+    time.sleep(1)
+    xdotool("key", *keys)
+
+
 def expect_upload(dashboard, payload, code="ABC123"):
     request = dashboard.next_request(timeout=15)
     if request is None:
@@ -113,17 +119,24 @@ def story(build, scratch):
     bridge = Bridge(build, home)
     wait_for("the window", bridge.has_window)
 
-    # The player types a code with a hyphen into the field and turns sync on, with the keyboard.
+    # The player types the end of the code, goes back to its start to type the rest with a hyphen
+    # (the cursor stays where the player types), and turns sync on, with the keyboard.
     wait_for("the link-code field", lambda: bridge.showing("text", "Link code"))
     xdotool("search", "--sync", "--name", "^Corvane Bridge$", "windowactivate", "--sync")
     xdotool("key", "Tab", "Tab")
-    xdotool("type", "--delay", "50", "ab-c123")
+    xdotool("type", "--delay", "50", "c123")
+    xdotool("key", "Home")
+    xdotool("type", "--delay", "50", "ab-")
     xdotool("key", "Tab", "space")
     wait_for("the switch on", lambda: [c for c in bridge.showing("check box", "Sync to dashboard") if c[3]])
     wait_for("the settings saved", lambda: {"linkCode=ABC123", "bridgeEnabled=true"} <= set(settings(home)))
     bridge.wait_for_status("Waiting for game")
     if not bridge.showing("push button", "Launch game"):
         raise Failure("no Launch game button while the game is not running")
+    xdotool("key", "ctrl+n")  # another window on the same bridge; Ctrl+W closes it again
+    wait_for("a second window", lambda: len(bridge.showing("frame")) == 2)
+    xdotool("key", "ctrl+w")
+    wait_for("one window again", lambda: len(bridge.showing("frame")) == 1)
 
     # The game starts under Proton after the bridge: a Wine process named by its Windows path.
     game = subprocess.Popen([os.path.join(build, "tests/fake_game"), "TransportFever3",
@@ -163,10 +176,12 @@ def story(build, scratch):
         raise Failure("a second start did not step aside with status 0")
     wait_for("the window opened by a second start", bridge.has_window)
 
-    # "Quit Corvane Bridge", the tray menu's last item, ends it; the settings stay.
-    xdotool("mousemove", *tray_icon(), "click", "3")
-    time.sleep(1)
-    xdotool("key", "Up", "Return")
+    # From the tray menu's end: "Start at login" writes the autostart entry; "Quit Corvane Bridge" ends
+    # the bridge, and the settings stay.
+    autostart = os.path.join(home, ".config/autostart/app.corvane.Bridge.desktop")
+    tray_menu("Up", "Up", "Return")
+    wait_for("the autostart entry", lambda: os.path.exists(autostart) and "--background\n" in open(autostart).read())
+    tray_menu("Up", "Return")
     if bridge.process.wait(timeout=15) != 0:
         raise Failure("quitting from the tray did not end with status 0")
     if not {"linkCode=ABC123", "bridgeEnabled=true"} <= set(settings(home)):
@@ -186,20 +201,32 @@ def story(build, scratch):
         raise Failure("closing the last window without a tray did not quit")
 
 
-def hostile_folders(build, scratch):
-    """In German, with settings that cannot be saved and a runtime folder that cannot hold the lock."""
+def first_german_session(build, scratch):
+    """A German player's first session: the game runs before its log exists, the settings cannot be
+    saved, and the runtime folder cannot hold the lock."""
     home = sandbox.make_home(scratch, "german", {"linkCode": "ABC123"})
     for folder in (".config/Corvane", "run"):
         subprocess.run(["mount", "--bind", "-o", "ro", os.path.join(home, folder), os.path.join(home, folder)], check=True)
+    dashboard = sandbox.Dashboard(build)
+    shutil.copy(os.path.join(build, "tests/fake_game"), os.path.join(scratch, "TransportFever3"))
+    subprocess.Popen([os.path.join(scratch, "TransportFever3")])
     bridge = Bridge(build, home, language="de_DE.UTF-8")
     wait_for("the German switch", lambda: bridge.showing("check box", "Mit Dashboard abgleichen"))
     xdotool("search", "--sync", "--name", "^Corvane Bridge$", "windowactivate", "--sync")
-    xdotool("key", "Tab", "Tab", "Tab", "space")  # past "Launch game" and the field, to the switch
+    xdotool("key", "Tab", "Tab", "space")  # the field, then the switch
     wait_for("the unsaved settings told", lambda: bridge.showing("label", "Einstellungen nicht gespeichert"))
+    wait_for("the missing log told", lambda: bridge.showing("label", "Läuft, aber sein Protokoll fehlt"))
+    log = sandbox.add_log(home, 333, time.time())
+    wait_for("the log found", lambda: bridge.showing("label", "Läuft"))
+    append(log, {"first": 1})
+    expect_upload(dashboard, {"first": 1})
     second = Bridge(build, home)
     if second.process.wait(timeout=15) != 0 or not os.path.exists(os.path.join(home, ".cache/Corvane/Corvane Bridge/corvane-bridge.lock")):
         raise Failure("with a read-only runtime folder, a second bridge was not kept from running")
-    bridge.process.kill()
+    usage = subprocess.run([os.path.join(build, "CorvaneBridge/corvane-bridge"), "--bogus"], capture_output=True, text=True,
+                           env=sandbox.app_environment(home))
+    if usage.returncode != 2 or usage.stderr.count("\n") != 1:
+        raise Failure(f"an unknown option gave status {usage.returncode} and {usage.stderr!r}")
 
 
 def main():
@@ -213,7 +240,7 @@ def main():
     try:
         sandbox.prepare(build, scratch)
         story(build, scratch)
-        hostile_folders(build, scratch)
+        first_german_session(build, scratch)
     except Failure as failure:
         print(f"FAIL: {failure}")
         return 1

@@ -69,12 +69,16 @@ private slots:
         QTest::addColumn<QString>("linkCode");
         QTest::addColumn<bool>("bridgeEnabled");
         QTest::newRow("none") << QByteArray() << "" << false;
-        QTest::newRow("lower case is upper-cased, on") << QByteArray("[General]\nlinkCode=abc123\nbridgeEnabled=true\n") << "ABC123" << true;
-        QTest::newRow("the full upper-case mapping") << QByteArray("[General]\nlinkCode=stra\xc3\x9f" "e1\n") << "STRASSE1" << false;
+        QTest::newRow("lower case is upper-cased, on")
+            << QByteArray("[General]\nlinkCode=abc123\nbridgeEnabled=true\n") << "ABC123" << true;
+        QTest::newRow("the full upper-case mapping") << QByteArray("[General]\nlinkCode=stra\xc3\x9f"
+                                                                   "e1\n")
+                                                     << "STRASSE1" << false;
         QTest::newRow("off") << QByteArray("[General]\nbridgeEnabled=false\n") << "" << false;
         QTest::newRow("yes is not a boolean") << QByteArray("[General]\nbridgeEnabled=yes\n") << "" << false;
         QTest::newRow("1 is not a boolean") << QByteArray("[General]\nbridgeEnabled=1\n") << "" << false;
-        QTest::newRow("10,000 characters") << "[General]\nlinkCode=" + QByteArray(10000, 'a') << QString(10000, 'A') << false;
+        QTest::newRow("10,000 characters")
+            << "[General]\nlinkCode=" + QByteArray(10000, 'a') << QString(10000, 'A') << false;
         QTest::newRow("binary junk") << QByteArray("\x00\x01\xff\xfe[[[=\n\x02", 9) << "" << false;
     }
 
@@ -98,7 +102,7 @@ private slots:
         QCOMPARE(rig.logLookups, 0); // a stored "on" opens nothing
         QVERIFY(settings.open(QIODevice::ReadOnly));
         QCOMPARE(settings.readAll(), file); // nothing written back
-        model.setLinkCode("ABC123"); // and it can be written
+        model.setLinkCode("ABC123");        // and it can be written
         QCOMPARE(QSettings().value("linkCode"), QVariant("ABC123"));
     }
 
@@ -107,7 +111,9 @@ private slots:
         Rig rig;
         AppModel model(rig.collaborators());
         QStringList events;
-        const auto state = [&] { return QStringLiteral("%1/%2").arg(model.linkCode()).arg(model.bridgeEnabled()); };
+        const auto state = [&] {
+            return QStringLiteral("%1/%2").arg(model.linkCode()).arg(model.bridgeEnabled());
+        };
         connect(&model, &AppModel::willChange, this, [&] { events << "will " + state(); });
         connect(&model, &AppModel::linkCodeChanged, this, [&] { events << "code " + state(); });
         connect(&model, &AppModel::bridgeEnabledChanged, this, [&] { events << "sync " + state(); });
@@ -117,7 +123,8 @@ private slots:
         model.setLinkCode("NEW123"); // equal: notifies and writes all the same
         model.setBridgeEnabled(true);
         model.setLinkCode("");
-        events.removeIf([&, last = QString()](const QString &e) mutable { return std::exchange(last, e) == e; });
+        events.removeIf(
+            [&, last = QString()](const QString &e) mutable { return std::exchange(last, e) == e; });
         QCOMPARE(events.filter(QRegularExpression("^(will /0|code|sync)")).first(), "will /0");
         for (const char *change : {"code NEW123/0", "sync NEW123/1", "code /1"})
             QCOMPARE(events.value(events.indexOf(change) - 1).left(5), "will ");
@@ -133,7 +140,8 @@ private slots:
         QTest::addColumn<bool>("valid");
         for (const char *valid : {"ABC123", "ABCDEF123456"})
             QTest::newRow(valid) << valid << true;
-        for (const QString invalid : {"ABC12", "ABCDEF1234567", "abc123", " ABC123", "ABC 123", "ABC123\n", "ABC\u00c4123", "ABC\uff11\uff12\uff13", ""})
+        for (const QString invalid : {"ABC12", "ABCDEF1234567", "abc123", " ABC123", "ABC 123", "ABC123\n",
+                                      "ABC\u00c4123", "ABC\uff11\uff12\uff13", ""})
             QTest::newRow(qPrintable("invalid: " + invalid)) << invalid << false;
     }
 
@@ -221,7 +229,7 @@ private slots:
         QVERIFY(model->metrics() == metrics);
         QCOMPARE(rig.server.requests().size(), 1);
 
-        rig.server.answerWith({200, "{}", "application/json", {}, D::closeMidBody, {}});
+        rig.server.answerWith({200, "{}", D::closeMidBody});
         rig.append("@CRVN@{\"balance\":7}\n"); // no answer after a success: that time stays
         tickAndUpload(*model);
         QCOMPARE(model->serverState(), ServerState::unreachable);
@@ -289,7 +297,8 @@ private slots:
         model.setLinkCode("LOST12");
         QVERIFY(!root || ::seteuid(0) == 0);
         QVERIFY(!model.settingsSaved());
-        QVERIFY(QFile::setPermissions(QFileInfo(settingsFile()).path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QVERIFY(QFile::setPermissions(QFileInfo(settingsFile()).path(),
+                                      QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
         model.setBridgeEnabled(false);
         QVERIFY(model.settingsSaved());
         QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).value("linkCode"), QVariant("LOST12"));

@@ -36,18 +36,30 @@ class TestLogTailer : public QObject
     {
         switch (step.op) {
         case Step::append:
-        case Step::appendUnpolled: return write(step.bytes, QIODevice::Append);
-        case Step::rewrite: return write(step.bytes, QIODevice::Truncate); // the same file, shorter
+        case Step::appendUnpolled:
+            return write(step.bytes, QIODevice::Append);
+        case Step::rewrite:
+            return write(step.bytes, QIODevice::Truncate); // the same file, shorter
         case Step::replace: { // another file under the same name, as a rotating logger leaves it
             QFile fresh(log() + ".new");
             QVERIFY(fresh.open(QIODevice::WriteOnly) && fresh.write(step.bytes) == step.bytes.size());
             QVERIFY(::rename(QFile::encodeName(fresh.fileName()), QFile::encodeName(log())) == 0);
             return;
         }
-        case Step::remove: QVERIFY(QFile::remove(log())); return;
-        case Step::makeUnreadable: QVERIFY(QFile::setPermissions(log(), {})); return;
-        case Step::open: for (LogTailer *t : tailers) t->open(log()); return;
-        case Step::reset: for (LogTailer *t : tailers) t->reset(); return;
+        case Step::remove:
+            QVERIFY(QFile::remove(log()));
+            return;
+        case Step::makeUnreadable:
+            QVERIFY(QFile::setPermissions(log(), {}));
+            return;
+        case Step::open:
+            for (LogTailer *t : tailers)
+                t->open(log());
+            return;
+        case Step::reset:
+            for (LogTailer *t : tailers)
+                t->reset();
+            return;
         }
     }
 
@@ -63,35 +75,52 @@ private slots:
             << Steps{{S::append, "@CRVN@{\"a\":1}\n"}, {S::open}, {S::append, "plain\n"}};
         QTest::newRow("one marker line, then nothing new")
             << Steps{{S::open}, {S::append, "@CRVN@ {\"a\":1}\n", "{\"a\":1}"}, {S::append, ""}};
-        QTest::newRow("text before the marker; the newest of three; blanks do not replace")
-            << Steps{{S::open}, {S::append, "[lua] @CRVN@ {\"n\":1}\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n", "3"}};
+        QTest::newRow("text before the marker; the newest of three; blanks do not replace") << Steps{
+            {S::open}, {S::append, "[lua] @CRVN@ {\"n\":1}\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n", "3"}};
         QTest::newRow("the marker twice: everything after the first")
             << Steps{{S::open}, {S::append, "@CRVN@ a @CRVN@ b\n", "a @CRVN@ b"}};
         QTest::newRow("spaces of any kind and tabs are trimmed, other characters kept")
             << Steps{{S::open}, {S::append, "@CRVN@\t\u3000\u00a0{}\u00a0 \r\n", "{}\u00a0 \r"}};
-        QTest::newRow("a line counts once its line feed arrives")
-            << Steps{{S::open}, {S::append, "@CRVN@{\"a\""}, {S::append, ":1}"}, {S::append, "\n", "{\"a\":1}"}};
+        QTest::newRow("a line counts once its line feed arrives") << Steps{
+            {S::open}, {S::append, "@CRVN@{\"a\""}, {S::append, ":1}"}, {S::append, "\n", "{\"a\":1}"}};
         QTest::newRow("an unfinished line at open is dropped; so is one at a re-open")
-            << Steps{{S::append, "@CRVN@{\"old\""}, {S::open}, {S::append, ":1}\n@CRVN@ 1\n", "1"},
-                     {S::append, "@CRVN@ half"}, {S::appendUnpolled, "\n@CRVN@ skipped\n"}, {S::open},
+            << Steps{{S::append, "@CRVN@{\"old\""},
+                     {S::open},
+                     {S::append, ":1}\n@CRVN@ 1\n", "1"},
+                     {S::append, "@CRVN@ half"},
+                     {S::appendUnpolled, "\n@CRVN@ skipped\n"},
+                     {S::open},
                      {S::append, "@CRVN@ 2\n", "2"}};
         QTest::newRow("a character cut by a poll is joined with its rest")
             << Steps{{S::open}, {S::append, "@CRVN@ Z\xc3"}, {S::append, "\xbc\n", "Z\u00fc"}};
         QTest::newRow("invalid bytes spoil only their own line, and are never seen again")
-            << Steps{{S::open}, {S::append, "@CRVN@ 1\n@CRVN@ \xff\n\xc0\xaf\n", "1"},
-                     {S::append, "\xed\xa0\x80\n@CRVN@ 2\n\xfe\n", "2"}, {S::append, "\xf0\x9f"}, {S::append, "\n"}};
+            << Steps{{S::open},
+                     {S::append, "@CRVN@ 1\n@CRVN@ \xff\n\xc0\xaf\n", "1"},
+                     {S::append, "\xed\xa0\x80\n@CRVN@ 2\n\xfe\n", "2"},
+                     {S::append, "\xf0\x9f"},
+                     {S::append, "\n"}};
         QTest::newRow("an over-long line is ignored whole, over several polls, the lines around it are not")
-            << Steps{{S::open}, {S::append, "@CRVN@ 1\n@CRVN@" + longLine + "\n", "1"}, {S::append, "@CRVN@" + longLine},
-                     {S::append, "@CRVN@ tail\n"}, {S::append, "@CRVN@ 2\n" + longLine + "\n", "2"}};
+            << Steps{{S::open},
+                     {S::append, "@CRVN@ 1\n@CRVN@" + longLine + "\n", "1"},
+                     {S::append, "@CRVN@" + longLine},
+                     {S::append, "@CRVN@ tail\n"},
+                     {S::append, "@CRVN@ 2\n" + longLine + "\n", "2"}};
         QTest::newRow("a poll reads no further back than its scan")
-            << Steps{{S::open}, {S::append, "@CRVN@ far\n" + QByteArray(70, '\n')}, {S::append, "@CRVN@ near\n", "near"}};
+            << Steps{{S::open},
+                     {S::append, "@CRVN@ far\n" + QByteArray(70, '\n')},
+                     {S::append, "@CRVN@ near\n", "near"}};
         QTest::newRow("a file made shorter is read from its start")
             << Steps{{S::append, "a long line of game output\n"}, {S::open}, {S::rewrite, "@CRVN@ 1\n", "1"}};
         QTest::newRow("a file replaced by a longer one is read from its start, with nothing carried")
-            << Steps{{S::append, "@CRVN@ old\n"}, {S::open}, {S::append, "@CRVN@ {\"half\""},
+            << Steps{{S::append, "@CRVN@ old\n"},
+                     {S::open},
+                     {S::append, "@CRVN@ {\"half\""},
                      {S::replace, "@CRVN@ new\nnoise that makes this file longer\n", "new"}};
         QTest::newRow("a missing file is read whole once it exists; a removed one once it is back")
-            << Steps{{S::open}, {S::append, "@CRVN@ 1\n", "1"}, {S::remove}, {S::append, "0123456789\n@CRVN@ 2\n", "2"}};
+            << Steps{{S::open},
+                     {S::append, "@CRVN@ 1\n", "1"},
+                     {S::remove},
+                     {S::append, "0123456789\n@CRVN@ 2\n", "2"}};
         QTest::newRow("an unreadable file waits, consuming nothing")
             << Steps{{S::open}, {S::appendUnpolled, "@CRVN@ 1\n"}, {S::makeUnreadable}};
         QTest::newRow("reset stops following") << Steps{{S::open}, {S::reset}, {S::append, "@CRVN@ 1\n"}};
@@ -104,7 +133,9 @@ private slots:
         QFETCH(Steps, steps);
         LogTailer wide({24, 64 * 1024, 64}), narrow({24, 3, 64});
         // Root reads anything, so the unreadable row polls as nobody.
-        const bool asNobody = ::geteuid() == 0 && QTest::currentDataTag() == QByteArray("an unreadable file waits, consuming nothing");
+        const bool asNobody =
+            ::geteuid() == 0 &&
+            QTest::currentDataTag() == QByteArray("an unreadable file waits, consuming nothing");
         for (const Step &step : steps) {
             apply(step, {&wide, &narrow});
             if (step.op == Step::open || step.op == Step::reset || step.op == Step::appendUnpolled)

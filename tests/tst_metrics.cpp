@@ -89,7 +89,8 @@ private slots:
     void initTestCase()
     {
         if (qgetenv("LC_ALL").startsWith("de_DE"))
-            QVERIFY2(std::strtod("1,5", nullptr) == 1.5, "the German locale is missing (package locales-all)");
+            QVERIFY2(std::strtod("1,5", nullptr) == 1.5,
+                     "the German locale is missing (package locales-all)");
     }
 };
 

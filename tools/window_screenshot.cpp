@@ -27,12 +27,7 @@ int main(int argc, char *argv[])
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     HttpsTestServer::trustTestAuthority();
     HttpsTestServer dashboard;
-    dashboard.answerWith(HttpsTestServer::Answer{200,
-                                                 R"({"ok":true,"updated":1767273909})",
-                                                 "application/json",
-                                                 {},
-                                                 HttpsTestServer::Answer::Delivery::whole,
-                                                 {}});
+    dashboard.answerWith({200, R"({"ok":true,"updated":1767273909})"});
 
     const QString log = dir.filePath(u"stdout.txt"_s);
     QFile(log).open(QIODevice::WriteOnly);

@@ -2,36 +2,32 @@
 
 #include <QFile>
 #include <QSslCertificate>
-#include <QSslConfiguration>
 #include <QSslKey>
 #include <QSslSocket>
 #include <QTimer>
 
 namespace {
 
-QByteArray readFile(const QString &path)
+QByteArray certificateFile(const QString &name)
 {
-    QFile file(path);
+    QFile file(CORVANE_TEST_CERT_DIR "/" + name);
     if (!file.open(QIODevice::ReadOnly))
-        qFatal("cannot read %s", qPrintable(path));
+        qFatal("cannot read %s", qPrintable(file.fileName()));
     return file.readAll();
 }
 
-// Parses one request once all of it has arrived.
-std::optional<HttpsTestServer::Request> parseRequest(const QByteArray &data)
+// One request, once all of it has arrived.
+std::optional<HttpsTestServer::Request> parse(const QByteArray &data)
 {
     const qsizetype headEnd = data.indexOf("\r\n\r\n");
     if (headEnd < 0)
         return std::nullopt;
     const QList<QByteArray> lines = data.left(headEnd).split('\n');
     const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
-    HttpsTestServer::Request request;
-    request.method = requestLine.value(0);
-    request.path = requestLine.value(1);
-    for (const QByteArray &line : lines.mid(1)) {
-        const qsizetype colon = line.indexOf(':');
-        request.headers.insert(line.left(colon).trimmed().toLower(), line.mid(colon + 1).trimmed());
-    }
+    HttpsTestServer::Request request{requestLine.value(0), requestLine.value(1), {}, {}};
+    for (const QByteArray &line : lines.mid(1))
+        request.headers.insert(line.left(line.indexOf(':')).trimmed().toLower(),
+                               line.mid(line.indexOf(':') + 1).trimmed());
     const qsizetype length = request.headers.value("content-length", "0").toLongLong();
     if (data.size() - headEnd - 4 < length)
         return std::nullopt;
@@ -39,134 +35,91 @@ std::optional<HttpsTestServer::Request> parseRequest(const QByteArray &data)
     return request;
 }
 
-QByteArray head(const HttpsTestServer::Answer &answer)
+QByteArray head(const HttpsTestServer::Answer &answer, const QByteArray &framing)
 {
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) + " Test\r\n" +
-                      "Content-Type: " + answer.contentType + "\r\n" +
-                      "Content-Length: " + QByteArray::number(answer.body.size()) + "\r\n" +
-                      "Connection: close\r\n";
-    for (const auto &[name, value] : answer.extraHeaders)
+    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) +
+                      " Test\r\nContent-Type: application/json\r\n" + framing + "\r\nConnection: close\r\n";
+    for (const auto &[name, value] : answer.headers)
         head += name + ": " + value + "\r\n";
     return head + "\r\n";
 }
 
 } // namespace
 
-QString HttpsTestServer::certificateDir()
-{
-    return QStringLiteral(CORVANE_TEST_CERT_DIR);
-}
-
 void HttpsTestServer::trustTestAuthority()
 {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
     configuration.setCaCertificates(QSslConfiguration::systemCaCertificates() +
-                                    QSslCertificate::fromData(readFile(certificateDir() + "/ca.pem")));
+                                    QSslCertificate::fromData(certificateFile("ca.pem")));
     QSslConfiguration::setDefaultConfiguration(configuration);
 }
 
-HttpsTestServer::HttpsTestServer(const QString &certificate, quint16 port, QObject *parent) : QObject(parent)
+HttpsTestServer::HttpsTestServer(const QString &certificate, quint16 port)
 {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    configuration.setLocalCertificate(
-        QSslCertificate(readFile(certificateDir() + '/' + certificate + ".pem")));
-    configuration.setPrivateKey(QSslKey(readFile(certificateDir() + '/' + certificate + ".key"), QSsl::Rsa));
+    configuration.setLocalCertificate(QSslCertificate(certificateFile(certificate + ".pem")));
+    configuration.setPrivateKey(QSslKey(certificateFile(certificate + ".key"), QSsl::Rsa));
     configuration.setPeerVerifyMode(QSslSocket::VerifyNone);
     m_server.setSslConfiguration(configuration);
     m_server.setHandshakeTimeout(60000); // a loaded machine running sanitized builds handshakes slowly
-    answerWith(Answer{200, R"({"ok":true})", "application/json", {}, Answer::Delivery::whole, {}});
     connect(&m_server, &QSslServer::pendingConnectionAvailable, this, [this] {
-        while (m_server.hasPendingConnections())
-            serve(qobject_cast<QSslSocket *>(m_server.nextPendingConnection()));
+        while (auto *socket = qobject_cast<QSslSocket *>(m_server.nextPendingConnection())) {
+            ++m_openConnections;
+            connect(socket, &QSslSocket::disconnected, this, [this, socket] {
+                --m_openConnections;
+                socket->deleteLater();
+            });
+            connect(socket, &QSslSocket::readyRead, this, [this, socket, received = QByteArray()]() mutable {
+                received += socket->readAll();
+                if (const std::optional<Request> request = parse(received)) {
+                    m_requests.append(*request);
+                    emit requestReceived();
+                    respond(socket, m_answer);
+                }
+            });
+        }
     });
     if (!m_server.listen(QHostAddress::LocalHost, port))
-        qFatal("test server cannot listen: %s", qPrintable(m_server.errorString()));
-}
-
-QUrl HttpsTestServer::url(const QString &path) const
-{
-    return QUrl(QStringLiteral("https://127.0.0.1:%1%2").arg(port()).arg(path));
-}
-
-void HttpsTestServer::answerWith(const Answer &answer)
-{
-    m_handler = [answer](const Request &) { return answer; };
+        qFatal("the test server cannot listen: %s", qPrintable(m_server.errorString()));
 }
 
 void HttpsTestServer::releaseHeld()
 {
-    for (auto &[socket, answer] : std::exchange(m_held, {})) {
-        if (socket) {
-            answer.delivery = Answer::Delivery::whole;
-            respond(socket, answer);
-        }
-    }
-}
-
-void HttpsTestServer::serve(QSslSocket *socket)
-{
-    ++m_openConnections;
-    connect(socket, &QSslSocket::disconnected, this, [this, socket] {
-        --m_openConnections;
-        socket->deleteLater();
-    });
-    auto received = std::make_shared<QByteArray>();
-    connect(socket, &QSslSocket::readyRead, this, [this, socket, received] {
-        *received += socket->readAll();
-        const std::optional<Request> request = parseRequest(*received);
-        if (!request)
-            return;
-        received->clear();
-        m_requests.append(*request);
-        const Answer answer = m_handler(*request);
-        emit requestReceived();
-        respond(socket, answer);
-    });
+    for (QSslSocket *socket : std::exchange(m_held, {}))
+        if (socket)
+            respond(socket, {m_answer.status, m_answer.body, Answer::Delivery::whole, m_answer.headers});
 }
 
 void HttpsTestServer::respond(QSslSocket *socket, const Answer &answer)
 {
+    const QByteArray length = "Content-Length: " + QByteArray::number(answer.body.size());
+    using D = Answer::Delivery;
     switch (answer.delivery) {
-    case Answer::Delivery::silent:
+    case D::held:
+        m_held.append(socket);
+        [[fallthrough]];
+    case D::silent:
         return;
-    case Answer::Delivery::whole:
-        QTimer::singleShot(answer.interval, socket, [socket, answer] {
-            socket->write(head(answer) + answer.body);
-            socket->disconnectFromHost();
-        });
-        return;
-    case Answer::Delivery::held:
-        m_held.append({socket, answer});
-        return;
-    case Answer::Delivery::raw:
-        socket->write(answer.body);
+    case D::whole:
+    case D::closeMidBody:
+    case D::raw:
+        socket->write(answer.delivery == D::raw ? answer.body
+                      : answer.delivery == D::whole
+                          ? head(answer, length) + answer.body
+                          : head(answer, length) + answer.body.left(answer.body.size() / 2));
         socket->disconnectFromHost();
         return;
-    case Answer::Delivery::endless: {
-        socket->write("HTTP/1.1 " + QByteArray::number(answer.status) +
-                      " Test\r\nContent-Type: application/json\r\nTransfer-Encoding: chunked\r\n\r\n");
+    case D::trickle:
+    case D::endless:
+        const bool endless = answer.delivery == D::endless;
+        socket->write(head(answer, endless ? "Transfer-Encoding: chunked" : length));
         auto *timer = new QTimer(socket);
-        connect(timer, &QTimer::timeout, socket, [socket] {
-            while (socket->encryptedBytesToWrite() + socket->bytesToWrite() < 64 * 1024)
+        connect(timer, &QTimer::timeout, socket, [socket, endless, body = answer.body, sent = 0]() mutable {
+            while (endless && socket->encryptedBytesToWrite() + socket->bytesToWrite() < 64 * 1024)
                 socket->write("1\r\n \r\n");
+            if (!endless && sent < body.size())
+                socket->write(body.mid(sent++, 1));
         });
-        timer->start(0);
-        return;
-    }
-    case Answer::Delivery::closeMidBody:
-        socket->write(head(answer) + answer.body.left(answer.body.size() / 2));
-        socket->disconnectFromHost();
-        return;
-    case Answer::Delivery::trickle: {
-        socket->write(head(answer));
-        auto *timer = new QTimer(socket);
-        auto sent = std::make_shared<qsizetype>(0);
-        connect(timer, &QTimer::timeout, socket, [socket, answer, sent] {
-            if (*sent < answer.body.size())
-                socket->write(answer.body.mid((*sent)++, 1));
-        });
-        timer->start(answer.interval);
-        return;
-    }
+        timer->start(endless ? 0 : 100);
     }
 }

@@ -15,9 +15,10 @@
 class Rig
 {
 public:
-    static HttpsTestServer::Answer accepted(HttpsTestServer::Answer::Delivery delivery = HttpsTestServer::Answer::Delivery::whole)
+    static HttpsTestServer::Answer
+    accepted(HttpsTestServer::Answer::Delivery delivery = HttpsTestServer::Answer::Delivery::whole)
     {
-        return {200, R"({"ok":true,"updated":1700000000})", "application/json", {}, delivery, {}};
+        return {200, R"({"ok":true,"updated":1700000000})", delivery};
     }
 
     Rig()
@@ -28,7 +29,10 @@ public:
 
     AppModel::Collaborators collaborators(std::chrono::milliseconds period = std::chrono::hours(1))
     {
-        return {[this] { ++gameChecks; return gameRunning.load(); },
+        return {[this] {
+                    ++gameChecks;
+                    return gameRunning.load();
+                },
                 [this]() -> GameWatcher::LogLookup {
                     ++logLookups;
                     return {logExists ? std::optional(log) : std::nullopt, {dir.path()}};
