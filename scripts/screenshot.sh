@@ -1,8 +1,11 @@
 #!/usr/bin/env bash
-# Makes docs/screenshot.png anew from the real window, rendered offscreen with live figures.
+# Makes docs/screenshot.png (English) and docs/screenshot-de.png (German) anew from the real window,
+# rendered offscreen with live figures from a local stand-in dashboard.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 cmake --preset default >/dev/null
 cmake --build --preset default --target window_screenshot
-TZ=${TZ:-UTC} LC_ALL=${LC_ALL:-en_US.UTF-8} build/default/tools/window_screenshot docs/screenshot.png
-echo "docs/screenshot.png"
+for shot in en_US:docs/screenshot.png de_DE:docs/screenshot-de.png; do
+    TZ=${TZ:-UTC} LC_ALL=${shot%%:*}.UTF-8 LANG=${shot%%:*}.UTF-8 build/default/tools/window_screenshot "${shot#*:}"
+    echo "${shot#*:}"
+done
