@@ -36,7 +36,7 @@ bench: deps
 footprint: deps
 	cmake --preset default
 	cmake --build --preset default
-	$(SUDO) bench/footprint.py build/default
+	$(SUDO) /usr/bin/python3 bench/footprint.py build/default
 
 clean:
 	rm -rf build
