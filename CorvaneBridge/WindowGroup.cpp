@@ -1,5 +1,6 @@
 #include "WindowGroup.h"
 
+#include "FreedMemory.h"
 #include "Log.h"
 
 #include <QCoreApplication>
@@ -7,21 +8,9 @@
 #include <QQmlEngine>
 #include <QQuickWindow>
 
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
-
 using namespace Qt::StringLiterals;
 
 namespace {
-
-// glibc keeps freed memory for reuse; a process that just dropped its whole scene should give it back.
-void returnFreedMemory()
-{
-#ifdef __GLIBC__
-    malloc_trim(0);
-#endif
-}
 
 // Qt Quick's software renderer draws this window alike at a third of the memory of the OpenGL one.
 // A user's own choice of backend still wins.

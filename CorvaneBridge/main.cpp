@@ -40,16 +40,13 @@ Windows *loadWindows(AppModel &model, QObject *parent)
     return nullptr;
 }
 
-} // namespace
-
-int main(int argc, char *argv[])
+// What the command line asks for. Read before the desktop is touched, so that --help and --version
+// answer anywhere, also without a display; they print and exit here. Absent: a usage error.
+std::optional<ApplicationShell::Start> readCommandLine(int &argc, char **argv)
 {
-    QApplication app(argc, argv);
+    QCoreApplication app(argc, argv);
     AppIdentity::apply();
     ApplicationShell::useThePlayersLanguage();
-    QGuiApplication::setApplicationDisplayName(AppIdentity::name());
-    QGuiApplication::setDesktopFileName(AppIdentity::id());
-
     QCommandLineParser options;
     options.setApplicationDescription(QCoreApplication::translate("main", "Links your running game to your Corvane dashboard."));
     options.addHelpOption();
@@ -61,9 +58,24 @@ int main(int argc, char *argv[])
         std::fprintf(stderr, "%s\n",
                      qPrintable(QCoreApplication::translate("main", "Usage: %1 [--background] [--help] [--version]")
                                     .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())));
-        return 2;
+        return std::nullopt;
     }
-    options.process(app); // --help and --version print and exit here
+    options.process(app);
+    return options.isSet(background) ? ApplicationShell::Start::inBackground : ApplicationShell::Start::withWindow;
+}
+
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    const std::optional<ApplicationShell::Start> start = readCommandLine(argc, argv);
+    if (!start)
+        return 2;
+    QApplication app(argc, argv);
+    AppIdentity::apply();
+    ApplicationShell::useThePlayersLanguage();
+    QGuiApplication::setApplicationDisplayName(AppIdentity::name());
+    QGuiApplication::setDesktopFileName(AppIdentity::id());
 
     SingleInstance instance({QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
                              QStandardPaths::writableLocation(QStandardPaths::CacheLocation)});
@@ -76,8 +88,7 @@ int main(int argc, char *argv[])
 
     ApplicationShell shell(loadWindows, LoginItem(QCoreApplication::applicationFilePath()));
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell, &ApplicationShell::activate);
-    if (!shell.start(options.isSet(background) ? ApplicationShell::Start::inBackground
-                                               : ApplicationShell::Start::withWindow))
+    if (!shell.start(*start))
         return EXIT_FAILURE;
     return app.exec();
 }

@@ -1,5 +1,6 @@
 #include "Uploader.h"
 
+#include "FreedMemory.h"
 #include "Int64.h"
 
 #include <QCoreApplication>
@@ -131,6 +132,8 @@ private:
         }
         m_deadline.stop();
         m_sizeCheck.stop();
+        if (m_answerTooLong) // once Qt has dropped the pieces still queued for us
+            QTimer::singleShot(1000, &network(), returnFreedMemory);
         m_promise.addResult(outcome());
         m_promise.finish();
         deleteLater();

@@ -227,6 +227,11 @@ def first_german_session(build, scratch):
                            env=sandbox.app_environment(home))
     if usage.returncode != 2 or usage.stderr.count("\n") != 1:
         raise Failure(f"an unknown option gave status {usage.returncode} and {usage.stderr!r}")
+    headless = {k: v for k, v in sandbox.app_environment(home).items() if k != "DISPLAY"}
+    version = subprocess.run([os.path.join(build, "CorvaneBridge/corvane-bridge"), "--version"], capture_output=True,
+                             text=True, env=headless)
+    if version.returncode != 0 or not version.stdout.startswith("Corvane Bridge "):
+        raise Failure(f"--version without a display gave status {version.returncode} and {version.stdout!r}")
 
 
 def main():
