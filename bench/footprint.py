@@ -113,9 +113,8 @@ def window_life(app, home):
     for _ in range(4):
         subprocess.run(["xdotool", "mousemove", *tray_icon(), "click", "1"], check=True)
         time.sleep(1)
-        for _ in range(19):
-            subprocess.run(["xdotool", "search", "--name", "^Corvane Bridge$", "windowactivate", "--sync",
-                            "key", "ctrl+n"], capture_output=True)
+        for _ in range(19):  # each new window takes the focus, and the next Ctrl+N
+            subprocess.run(["xdotool", "key", "ctrl+n"], check=True)
             time.sleep(0.3)
         close_all_windows()
     time.sleep(30)

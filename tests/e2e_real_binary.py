@@ -176,11 +176,13 @@ def story(build, scratch):
         raise Failure("a second start did not step aside with status 0")
     wait_for("the window opened by a second start", bridge.has_window)
 
-    # From the tray menu's end: "Start at login" writes the autostart entry; "Quit Corvane Bridge" ends
-    # the bridge, and the settings stay.
+    # From the tray menu's end: "Start at login" writes the autostart entry and removes it again;
+    # "Quit Corvane Bridge" ends the bridge, and the settings stay.
     autostart = os.path.join(home, ".config/autostart/app.corvane.Bridge.desktop")
     tray_menu("Up", "Up", "Return")
     wait_for("the autostart entry", lambda: os.path.exists(autostart) and "--background\n" in open(autostart).read())
+    tray_menu("Up", "Up", "Return")
+    wait_for("the autostart entry removed", lambda: not os.path.exists(autostart))
     tray_menu("Up", "Return")
     if bridge.process.wait(timeout=15) != 0:
         raise Failure("quitting from the tray did not end with status 0")
