@@ -51,43 +51,39 @@ private slots:
             "\"libraryfolders\" { // written by Steam\n"
             "\"0\" { \"path\" \"$HOME/.local/share/Steam\" \"apps\" { \"3493540\" \"1\" } }\n"
             "\"1\" { \"path\" \"$HOME/games/lib\" \"label\" \"a \\\"quoted\\\" name\" } }";
+        // Logs of account `a`: native (in a given install), and in the Proton prefix of a library.
+        const auto nat = [](const QString &a, const QString &install = {}) {
+            return install + native + a + gameLog;
+        };
+        const auto pfx = [](const QString &a, const QString &lib = ".local/share/Steam") {
+            return lib + prefix + a + gameLog;
+        };
+        const QString flatpak = ".var/app/com.valvesoftware.Steam/", lib = "games/lib";
         QTest::newRow("no Steam at all") << Home{} << "";
-        QTest::newRow("an account without the game, a plain file")
-            << Home{{native + "111/999/x"}, {native + "notes.txt"}} << "";
+        QTest::newRow("an account without the game, a file")
+            << Home{{native + "1/9/x"}, {native + "f"}} << "";
         QTest::newRow("across accounts and installs")
-            << Home{{native + "1" + gameLog, 10},
-                    {".var/app/com.valvesoftware.Steam/" + native + "2" + gameLog, 1},
-                    {"snap/steam/common/" + native + "3" + gameLog, 5}}
-            << ".var/app/com.valvesoftware.Steam/" + native + "2" + gameLog;
-        QTest::newRow("the Proton prefix newer than the native log")
-            << Home{{native + "1" + gameLog, 10}, {".local/share/Steam" + prefix + "2" + gameLog, 5}}
-            << ".local/share/Steam" + prefix + "2" + gameLog;
-        QTest::newRow("the native log newer than the prefix")
-            << Home{{native + "1" + gameLog, 5}, {".local/share/Steam" + prefix + "2" + gameLog, 10}}
-            << native + "1" + gameLog;
-        QTest::newRow("a library on another drive") << Home{{native + "1" + gameLog, 10},
-                                                            {"games/lib" + prefix + "3" + gameLog, 5},
-                                                            {rootVdf, 0, library}}
-                                                    << "games/lib" + prefix + "3" + gameLog;
-        QTest::newRow("the older layout of the library file")
-            << Home{{"games/lib" + prefix + "3" + gameLog, 5},
-                    {rootVdf, 0, R"("LibraryFolders" { "1" "$HOME/games/lib" })"}}
-            << "games/lib" + prefix + "3" + gameLog;
-        QTest::newRow("a broken library file lists nothing")
-            << Home{{native + "1" + gameLog, 10},
-                    {"games/lib" + prefix + "3" + gameLog, 5},
-                    {rootVdf, 0, library.chopped(1)}}
-            << native + "1" + gameLog;
+            << Home{{nat("1"), 10}, {nat("2", flatpak), 1}, {nat("3", "snap/steam/common/"), 5}}
+            << nat("2", flatpak);
+        QTest::newRow("a Proton prefix newer than the native log")
+            << Home{{nat("1"), 10}, {pfx("2"), 5}} << pfx("2");
+        QTest::newRow("the native log newer than a prefix")
+            << Home{{nat("1"), 5}, {pfx("2"), 10}} << nat("1");
+        QTest::newRow("a library elsewhere")
+            << Home{{nat("1"), 10}, {pfx("3", lib), 5}, {rootVdf, 0, library}} << pfx("3", lib);
+        QTest::newRow("the older library file")
+            << Home{{pfx("3", lib), 5}, {rootVdf, 0, R"("LibraryFolders" { "1" "$HOME/games/lib" })"}}
+            << pfx("3", lib);
+        QTest::newRow("a broken library file")
+            << Home{{nat("1"), 10}, {pfx("3", lib), 5}, {rootVdf, 0, library.chopped(1)}} << nat("1");
         QTest::newRow("a library listed twice and through a link")
-            << Home{{"games/lib" + prefix + "3" + gameLog, 5},
+            << Home{{pfx("3", lib), 5},
                     {"link", 0, "games"},
                     {rootVdf, 0,
                      R"("l" { "0" { "path" "$HOME/games/lib" } "1" { "path" "$HOME/link/lib/" } })"}}
-            << "games/lib" + prefix + "3" + gameLog;
-        QTest::newRow("a pipe or a folder at the log's place") << Home{{native + "1" + gameLog, 10},
-                                                                       {native + "2" + gameLog, 1, "fifo"},
-                                                                       {native + "3" + gameLog + "/", 1}}
-                                                               << native + "1" + gameLog;
+            << pfx("3", lib);
+        QTest::newRow("a pipe or a folder at a log's place")
+            << Home{{nat("1"), 10}, {nat("2"), 1, "fifo"}, {nat("3") + "/", 1}} << nat("1");
     }
 
     void theNewestLogWins()
@@ -133,72 +129,56 @@ private slots:
         QCOMPARE(GameWatcher::logPath(), userData.filePath(first + gameLog));
     }
 
-    // Library files as Steam writes them, and broken ones: never a crash, never a hang.
-    void libraryFiles_data()
-    {
-        QTest::addColumn<QByteArray>("text");
-        QTest::addColumn<QStringList>("libraries"); // "broken" for none
-        QTest::newRow("escapes and comments")
-            << QByteArray("\"l\"{\"0\"{\"path\" \"C:\\\\Games\\\\Steam\" // x\n}}")
-            << QStringList{"C:\\Games\\Steam"};
-        QTest::newRow("binary") << QByteArray("\"l\" { \"1\" \"/x\" }\0", 18) << QStringList{"broken"};
-        QTest::newRow("an unterminated string") << QByteArray("\"l\" { \"1\" \"/x") << QStringList{"broken"};
-        QTest::newRow("an unclosed brace") << QByteArray(R"("l" { "1" "/x")") << QStringList{"broken"};
-        QTest::newRow("a brace too many") << QByteArray(R"("l" { } })") << QStringList{"broken"};
-        QTest::newRow("nested a thousand deep")
-            << QByteArray("\"a\" {").repeated(1000) + QByteArray("}").repeated(1000) << QStringList{"broken"};
-    }
-
+    // Library files as Steam writes them, and broken ones ("-"): never a crash, never a hang.
     void libraryFiles()
     {
-        QFETCH(QByteArray, text);
-        QFETCH(QStringList, libraries);
-        QCOMPARE(SteamLibraries::parse(text).value_or(QStringList{"broken"}), libraries);
+        const std::pair<QByteArray, QString> textsAndLibraries[] = {
+            {"\"l\"{\"0\"{\"path\" \"C:\\\\Games\\\\Steam\" // x\n}}", "C:\\Games\\Steam"},
+            {QByteArray("\"l\" { \"1\" \"/x\" }\0", 18), "-"},
+            {"\"l\" { \"1\" \"/x", "-"},
+            {R"("l" { "1" "/x")", "-"},
+            {R"("l" { } })", "-"},
+            {QByteArray("\"a\" {").repeated(1000) + QByteArray("}").repeated(1000), "-"}};
+        for (const auto &[text, libraries] : textsAndLibraries)
+            QCOMPARE(SteamLibraries::parse(text).value_or(QStringList{"-"}).join(' '), libraries);
         QFile file(m_home->filePath("big.vdf")); // too big to be one: 1 MiB of spaces before a good one
         QVERIFY(file.open(QIODevice::WriteOnly) &&
                 file.write(QByteArray(1 << 20, ' ') + R"("l" { "1" "/x" })"));
         QCOMPARE(SteamLibraries::read(file.fileName()), QStringList());
     }
 
-    // Each process stands in for one the game check may meet: its kernel name, and for Wine its
-    // first argument. Run in a PID namespace of its own, so nothing else on the machine counts.
-    void isRunningKnowsTheGameFromItsLookAlikes_data()
-    {
-        QTest::addColumn<QStringList>("process"); // copied under its name, or fake_game's arguments
-        QTest::addColumn<bool>("isGame");
-        QTest::newRow("native") << QStringList{"TransportFever3"} << true;
-        QTest::newRow("native helper, the same 15 characters")
-            << QStringList{"TransportFever3Helper"} << false;
-        QTest::newRow("under Proton")
-            << QStringList{"TransportFever3", R"(Z:\home\ada\Steam\common\TransportFever3.exe)"} << true;
-        QTest::newRow("under Proton, in other letter case")
-            << QStringList{"TransportFever3", "C:/Games/transportfever3.EXE"} << true;
-        QTest::newRow("a Windows helper")
-            << QStringList{"TransportFever3", R"(Z:\g\TransportFever3Helper.exe)"} << false;
-        QTest::newRow("a backup") << QStringList{"TransportFever3", R"(Z:\g\TransportFever3.exe.bak)"}
-                                  << false;
-    }
-
+    // Processes the game check may meet: copied under a name, or fake_game's kernel name and, as Wine
+    // shows a Windows game, first argument. Run in a PID namespace of its own, so nothing else counts.
     void isRunningKnowsTheGameFromItsLookAlikes()
     {
-        QFETCH(QStringList, process);
-        QFETCH(bool, isGame);
         if (GameWatcher::isRunning())
             QSKIP(
                 "a process named like the game runs here; as root the test gets a PID namespace of its own");
-        QProcess child;
-        if (process.size() == 1) {
-            const QString copy = m_home->filePath(process.first());
-            QVERIFY(QFile::copy(FAKE_GAME, copy));
-            child.start(copy, {});
-        } else {
-            child.start(FAKE_GAME, process);
+        const std::pair<QStringList, bool> processes[] = {
+            {{"TransportFever3"}, true},
+            {{"TransportFever3Helper"}, false}, // the kernel keeps the same 15 characters
+            {{"TransportFever3", R"(Z:\home\ada\Steam\common\TransportFever3.exe)"}, true},
+            {{"TransportFever3", "C:/Games/transportfever3.EXE"}, true},
+            {{"TransportFever3", R"(Z:\g\TransportFever3Helper.exe)"}, false},
+            {{"TransportFever3", R"(Z:\g\TransportFever3.exe.bak)"}, false}};
+        const auto kernelName = [](qint64 pid) {
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
+            return comm.open(QIODevice::ReadOnly) ? comm.readAll().trimmed() : QByteArray();
+        };
+        for (const auto &[process, isGame] : processes) {
+            const QString copy = m_home->filePath(process[0]);
+            QProcess child;
+            if (process.size() == 1)
+                QVERIFY(QFile::exists(copy) || QFile::copy(FAKE_GAME, copy));
+            child.start(process.size() == 1 ? copy : FAKE_GAME,
+                        process.size() == 1 ? QStringList() : process);
+            QVERIFY(child.waitForStarted());
+            // Once a re-executed look-alike has taken its name.
+            QTRY_COMPARE(kernelName(child.processId()), process[0].left(15).toUtf8());
+            QCOMPARE(GameWatcher::isRunning(), isGame);
+            child.kill();
+            child.waitForFinished();
         }
-        QVERIFY(child.waitForStarted());
-        QTest::qWait(100); // for the re-executed look-alikes to take their names
-        QCOMPARE(GameWatcher::isRunning(), isGame);
-        child.kill();
-        child.waitForFinished();
         QVERIFY(!GameWatcher::isRunning());
     }
 };

@@ -8,7 +8,6 @@ using ServerState = AppModel::ServerState;
 using Tone = Presentation::Tone;
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(Presentation::Status)
 Q_DECLARE_METATYPE(std::optional<double>)
 
 namespace {
@@ -17,13 +16,6 @@ const QLocale unitedStates(QLocale::English, QLocale::UnitedStates);
 const QLocale germany(QLocale::German, QLocale::Germany);
 const QDateTime fivePastTwo(QDate(2026, 1, 5), QTime(14, 5, 9), Qt::LocalTime);
 
-Presentation::Status status(bool codeValid, bool enabled, ServerState state, bool running = false,
-                            std::optional<QDateTime> lastSync = {}, std::optional<QString> message = {},
-                            bool followingLog = true)
-{
-    return {codeValid, enabled, running, state, lastSync, message, followingLog};
-}
-
 } // namespace
 
 class TestPresentation : public QObject
@@ -31,66 +23,41 @@ class TestPresentation : public QObject
     Q_OBJECT
 
 private slots:
-    void statusLineAndTone_data()
+    // The status line and the game card's second line, each with its tone, from the model's state:
+    // code valid, sync on, game running, server state, last sync, message, log followed.
+    void statusAndGameLines()
     {
-        QTest::addColumn<Presentation::Status>("status");
-        QTest::addColumn<QString>("line");
-        QTest::addColumn<Tone>("tone");
-        QTest::addColumn<QString>("game"); // the game card's second line, and its tone
-        QTest::addColumn<Tone>("gameTone");
-
-        QTest::newRow("invalid code, sync off")
-            << status(false, false, ServerState::idle) << "Enter a valid link code first" << Tone::text3
-            << "Not running" << Tone::text2;
-        QTest::newRow("invalid code before the switch")
-            << status(false, true, ServerState::connected, true, fivePastTwo)
-            << "Enter a valid link code first" << Tone::text3 << "Running" << Tone::text2;
-        QTest::newRow("off, whatever the server said")
-            << status(true, false, ServerState::rejected, true, {}, "No") << "Off" << Tone::text3 << "Running"
-            << Tone::text2;
-        QTest::newRow("idle, no game") << status(true, true, ServerState::idle) << "Waiting for game"
-                                       << Tone::text2 << "Not running" << Tone::text2;
-        QTest::newRow("idle, game running")
-            << status(true, true, ServerState::idle, true) << "Waiting for game data" << Tone::text2
-            << "Running" << Tone::text2;
-        QTest::newRow("connected with a time")
-            << status(true, true, ServerState::connected, true, fivePastTwo) << "Live, last sync 2:05:09 PM"
-            << Tone::green << "Running" << Tone::text2;
-        QTest::newRow("connected without a time") << status(true, true, ServerState::connected) << "Live"
-                                                  << Tone::green << "Not running" << Tone::text2;
-        QTest::newRow("unreachable") << status(true, true, ServerState::unreachable, true, fivePastTwo,
-                                               "Server unreachable")
-                                     << "Server unreachable" << Tone::red << "Running" << Tone::text2;
-        QTest::newRow("rejected with a message")
-            << status(true, true, ServerState::rejected, true, {}, "Bad payload from game")
-            << "Bad payload from game" << Tone::red << "Running" << Tone::text2;
-        QTest::newRow("rejected with an empty message")
-            << status(true, true, ServerState::rejected, true, {}, "") << "" << Tone::red << "Running"
-            << Tone::text2;
-        QTest::newRow("a dashboard's message of 120,000 characters is cut")
-            << status(true, true, ServerState::rejected, false, {}, QString(120000, u'x'))
-            << QString(199, u'x') + u'\u2026' << Tone::red << "Not running" << Tone::text2;
-        QTest::newRow("running, but no log is followed")
-            << status(true, true, ServerState::idle, true, {}, {}, false) << "Waiting for game data"
-            << Tone::text2 << "Running, but its log was not found" << Tone::red;
-        QTest::newRow("no log followed, but sync is off")
-            << status(true, false, ServerState::idle, true, {}, {}, false) << "Off" << Tone::text3
-            << "Running" << Tone::text2;
-        QTest::newRow("rejected without a message") << status(true, true, ServerState::rejected) << "Rejected"
-                                                    << Tone::red << "Not running" << Tone::text2;
-    }
-
-    void statusLineAndTone()
-    {
-        QFETCH(Presentation::Status, status);
-        QFETCH(QString, line);
-        QFETCH(Tone, tone);
-        QFETCH(QString, game);
-        QFETCH(Tone, gameTone);
-        QCOMPARE(Presentation::statusLine(status, unitedStates), line);
-        QCOMPARE(Presentation::statusTone(status), tone);
-        QCOMPARE(Presentation::gameState(status), game);
-        QCOMPARE(Presentation::gameStateTone(status), gameTone);
+        using S = ServerState;
+        const QString cut = QString(199, u'x') + u'\u2026';
+        const std::pair<Presentation::Status, QString> rows[] = {
+            {{false, false, false, S::idle, {}, {}, true},
+             "Enter a valid link code first/text3 Not running/text2"},
+            {{false, true, true, S::connected, fivePastTwo, {}, true},
+             "Enter a valid link code first/text3 Running/text2"},
+            {{true, false, true, S::rejected, {}, "No", true}, "Off/text3 Running/text2"},
+            {{true, true, false, S::idle, {}, {}, true}, "Waiting for game/text2 Not running/text2"},
+            {{true, true, true, S::idle, {}, {}, true}, "Waiting for game data/text2 Running/text2"},
+            {{true, true, true, S::connected, fivePastTwo, {}, true},
+             "Live, last sync 2:05:09 PM/green Running/text2"},
+            {{true, true, false, S::connected, {}, {}, true}, "Live/green Not running/text2"},
+            {{true, true, true, S::unreachable, fivePastTwo, "x", true},
+             "Server unreachable/red Running/text2"},
+            {{true, true, true, S::rejected, {}, "Bad payload from game", true},
+             "Bad payload from game/red Running/text2"},
+            {{true, true, true, S::rejected, {}, "", true}, "/red Running/text2"},
+            {{true, true, false, S::rejected, {}, QString(120000, u'x'), true},
+             cut + "/red Not running/text2"},
+            {{true, true, false, S::rejected, {}, {}, true}, "Rejected/red Not running/text2"},
+            {{true, true, true, S::idle, {}, {}, false},
+             "Waiting for game data/text2 Running, but its log was not found/red"},
+            {{true, false, true, S::idle, {}, {}, false}, "Off/text3 Running/text2"}};
+        const QMetaEnum tone = QMetaEnum::fromType<Tone>();
+        for (const auto &[status, expected] : rows)
+            QCOMPARE(Presentation::statusLine(status, unitedStates) + '/' +
+                         tone.valueToKey(int(Presentation::statusTone(status))) + ' ' +
+                         Presentation::gameState(status) + '/' +
+                         tone.valueToKey(int(Presentation::gameStateTone(status))),
+                     expected);
     }
 
     // Money ('$'), on-time shares ('%') and counts ('#'), with what each shows.
