@@ -43,5 +43,8 @@ void TrayIcon::showModel()
     m_sync->setChecked(m_model.bridgeEnabled());
     m_sync->setEnabled(m_model.codeValid());
     m_launch->setVisible(!m_model.gameRunning());
-    m_icon.setToolTip(AppIdentity::name() + u'\n' + m_presentation.statusLine());
+    // Every tick rewrites the game state; the desktop hears of the tooltip only when it changes.
+    const QString toolTip = AppIdentity::name() + u'\n' + m_presentation.statusLine();
+    if (m_icon.toolTip() != toolTip)
+        m_icon.setToolTip(toolTip);
 }

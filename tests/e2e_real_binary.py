@@ -24,7 +24,7 @@ class Failure(Exception):
     pass
 
 
-def wait_for(what, predicate, timeout=15):
+def wait_for(what, predicate, timeout=30):
     deadline = time.monotonic() + timeout
     while not (result := predicate()):
         if time.monotonic() > deadline:
@@ -35,6 +35,13 @@ def wait_for(what, predicate, timeout=15):
 
 def xdotool(*arguments):
     subprocess.run(["xdotool", *arguments], check=True)
+
+
+def focus_window():
+    """Brings the bridge's window to the front and gives it the keyboard (openbox may take a while)."""
+    wait_for("the window focused", lambda: subprocess.run(
+        ["xdotool", "search", "--sync", "--name", "^Corvane Bridge$", "windowactivate", "--sync"],
+        capture_output=True).returncode == 0)
 
 
 class Bridge:
@@ -50,15 +57,20 @@ class Bridge:
         found = []
 
         def walk(node):
+            if node is None:  # gone while the tree changes; the next look sees the rest
+                return
             states = node.getState()
             found.append((node.getRoleName(), node.name, node.description, states.contains(pyatspi.STATE_CHECKED),
                           states.contains(pyatspi.STATE_SHOWING)))
             for i in range(node.childCount):
                 walk(node.getChildAtIndex(i))
-        for app in pyatspi.Registry.getDesktop(0):
-            if app and app.get_process_id() == self.process.pid:
-                for window in app:
-                    walk(window)
+        try:
+            for app in pyatspi.Registry.getDesktop(0):
+                if app and app.get_process_id() == self.process.pid:
+                    for window in app:
+                        walk(window)
+        except Exception:  # an accessible that went away under our feet: look again later
+            return []
         return found
 
     def showing(self, role, name=None, description=None):
@@ -94,7 +106,7 @@ def tray_menu(*keys):
 
 
 def expect_upload(dashboard, payload, code="ABC123"):
-    request = dashboard.next_request(timeout=15)
+    request = dashboard.next_request(timeout=30)
     if request is None:
         raise Failure(f"the dashboard received nothing; expected {payload}")
     if json.loads(request[1]) != {"code": code, "source": "mac-bridge", "data": payload}:
@@ -122,7 +134,7 @@ def story(build, scratch):
     # The player types the end of the code, goes back to its start to type the rest with a hyphen
     # (the cursor stays where the player types), and turns sync on, with the keyboard.
     wait_for("the link-code field", lambda: bridge.showing("text", "Link code"))
-    xdotool("search", "--sync", "--name", "^Corvane Bridge$", "windowactivate", "--sync")
+    focus_window()
     xdotool("key", "Tab", "Tab")
     xdotool("type", "--delay", "50", "c123")
     xdotool("key", "Home")
@@ -172,7 +184,7 @@ def story(build, scratch):
     subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)
     wait_for("the window gone", lambda: not bridge.has_window())
     second = Bridge(build, home)
-    if second.process.wait(timeout=15) != 0:
+    if second.process.wait(timeout=30) != 0:
         raise Failure("a second start did not step aside with status 0")
     wait_for("the window opened by a second start", bridge.has_window)
 
@@ -184,7 +196,7 @@ def story(build, scratch):
     tray_menu("Up", "Up", "Return")
     wait_for("the autostart entry removed", lambda: not os.path.exists(autostart))
     tray_menu("Up", "Return")
-    if bridge.process.wait(timeout=15) != 0:
+    if bridge.process.wait(timeout=30) != 0:
         raise Failure("quitting from the tray did not end with status 0")
     if not {"linkCode=ABC123", "bridgeEnabled=true"} <= set(settings(home)):
         raise Failure(f"the settings after quitting: {settings(home)}")
@@ -199,7 +211,7 @@ def story(build, scratch):
     bridge = Bridge(build, home)
     wait_for("the window despite a damaged lock", bridge.has_window)
     subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)
-    if bridge.process.wait(timeout=15) != 0:
+    if bridge.process.wait(timeout=30) != 0:
         raise Failure("closing the last window without a tray did not quit")
 
 
@@ -214,7 +226,7 @@ def first_german_session(build, scratch):
     subprocess.Popen([os.path.join(scratch, "TransportFever3")])
     bridge = Bridge(build, home, language="de_DE.UTF-8")
     wait_for("the German switch", lambda: bridge.showing("check box", "Mit Dashboard abgleichen"))
-    xdotool("search", "--sync", "--name", "^Corvane Bridge$", "windowactivate", "--sync")
+    focus_window()
     xdotool("key", "Tab", "Tab", "space")  # the field, then the switch
     wait_for("the unsaved settings told", lambda: bridge.showing("label", "Einstellungen nicht gespeichert"))
     wait_for("the missing log told", lambda: bridge.showing("label", "Läuft, aber sein Protokoll fehlt"))
@@ -223,7 +235,7 @@ def first_german_session(build, scratch):
     append(log, {"first": 1})
     expect_upload(dashboard, {"first": 1})
     second = Bridge(build, home)
-    if second.process.wait(timeout=15) != 0 or not os.path.exists(os.path.join(home, ".cache/Corvane/Corvane Bridge/corvane-bridge.lock")):
+    if second.process.wait(timeout=30) != 0 or not os.path.exists(os.path.join(home, ".cache/Corvane/Corvane Bridge/corvane-bridge.lock")):
         raise Failure("with a read-only runtime folder, a second bridge was not kept from running")
     usage = subprocess.run([os.path.join(build, "CorvaneBridge/corvane-bridge"), "--bogus"], capture_output=True, text=True,
                            env=sandbox.app_environment(home))
