@@ -17,7 +17,8 @@ ApplicationShell::ApplicationShell(WindowsFactory makeWindows, const LoginItem &
 void ApplicationShell::useThePlayersLanguage()
 {
     auto *translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QLocale(), QStringLiteral("corvane-bridge"), QStringLiteral("_"), QStringLiteral(":/i18n")))
+    if (translator->load(QLocale(), QStringLiteral("corvane-bridge"), QStringLiteral("_"),
+                         QStringLiteral(":/i18n")))
         QCoreApplication::installTranslator(translator);
 }
 

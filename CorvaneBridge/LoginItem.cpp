@@ -30,14 +30,14 @@ bool LoginItem::setEnabled(bool enabled)
     QSaveFile entry(m_path);
     if (!entry.open(QIODevice::WriteOnly))
         return false;
-    const QString text = u"[Desktop Entry]\n"
-                         "Type=Application\n"
-                         "Name=%1\n"
-                         "Exec=%2\n"
-                         "Icon=%3\n"
-                         "Terminal=false\n"
-                         "X-GNOME-Autostart-enabled=true\n"_s.arg(AppIdentity::name(), execLine(m_program),
-                                                                   AppIdentity::id());
+    const QString text =
+        u"[Desktop Entry]\n"
+        "Type=Application\n"
+        "Name=%1\n"
+        "Exec=%2\n"
+        "Icon=%3\n"
+        "Terminal=false\n"
+        "X-GNOME-Autostart-enabled=true\n"_s.arg(AppIdentity::name(), execLine(m_program), AppIdentity::id());
     entry.write(text.toUtf8());
     return entry.commit();
 }
@@ -54,6 +54,9 @@ QString LoginItem::execLine(const QString &program)
         quoted += c;
     }
     quoted += u'"';
-    quoted.replace(u'\\', "\\\\"_L1).replace(u'\n', "\\n"_L1).replace(u'\t', "\\t"_L1).replace(u'\r', "\\r"_L1);
+    quoted.replace(u'\\', "\\\\"_L1)
+        .replace(u'\n', "\\n"_L1)
+        .replace(u'\t', "\\t"_L1)
+        .replace(u'\r', "\\r"_L1);
     return quoted.replace(u'%', "%%"_L1) + " --background"_L1;
 }

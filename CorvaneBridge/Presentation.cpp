@@ -143,7 +143,7 @@ void Presentation::setModel(AppModel *model)
     m_model = model;
     if (m_model) {
         for (auto signal :
-              {&AppModel::linkCodeChanged, &AppModel::bridgeEnabledChanged, &AppModel::gameRunningChanged,
+             {&AppModel::linkCodeChanged, &AppModel::bridgeEnabledChanged, &AppModel::gameRunningChanged,
               &AppModel::serverStateChanged, &AppModel::lastSyncChanged, &AppModel::statusMessageChanged,
               &AppModel::followedLogChanged})
             connect(m_model, signal, this, &Presentation::statusChanged);
@@ -158,7 +158,11 @@ Presentation::Status Presentation::status() const
 {
     if (!m_model)
         return {};
-    return {m_model->codeValid(),   m_model->bridgeEnabled(), m_model->gameRunning(),
-            m_model->serverState(), m_model->lastSync(),      m_model->statusMessage(),
+    return {m_model->codeValid(),
+            m_model->bridgeEnabled(),
+            m_model->gameRunning(),
+            m_model->serverState(),
+            m_model->lastSync(),
+            m_model->statusMessage(),
             m_model->followedLog().has_value()};
 }

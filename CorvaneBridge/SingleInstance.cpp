@@ -22,7 +22,8 @@ bool knock(const QString &folder)
 
 } // namespace
 
-SingleInstance::SingleInstance(const QStringList &folders, QObject *parent) : QObject(parent), m_folders(folders)
+SingleInstance::SingleInstance(const QStringList &folders, QObject *parent)
+    : QObject(parent), m_folders(folders)
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *knock = m_server.nextPendingConnection()) {

@@ -48,20 +48,24 @@ std::optional<ApplicationShell::Start> readCommandLine(int &argc, char **argv)
     AppIdentity::apply();
     ApplicationShell::useThePlayersLanguage();
     QCommandLineParser options;
-    options.setApplicationDescription(QCoreApplication::translate("main", "Links your running game to your Corvane dashboard."));
+    options.setApplicationDescription(
+        QCoreApplication::translate("main", "Links your running game to your Corvane dashboard."));
     options.addHelpOption();
     options.addVersionOption();
-    const QCommandLineOption background(QStringLiteral("background"),
-                                        QCoreApplication::translate("main", "Start without a window, in the system tray."));
+    const QCommandLineOption background(
+        QStringLiteral("background"),
+        QCoreApplication::translate("main", "Start without a window, in the system tray."));
     options.addOption(background);
     if (!options.parse(QCoreApplication::arguments()) || !options.positionalArguments().isEmpty()) {
-        std::fprintf(stderr, "%s\n",
-                     qPrintable(QCoreApplication::translate("main", "Usage: %1 [--background] [--help] [--version]")
-                                    .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())));
+        std::fprintf(
+            stderr, "%s\n",
+            qPrintable(QCoreApplication::translate("main", "Usage: %1 [--background] [--help] [--version]")
+                           .arg(QFileInfo(QCoreApplication::applicationFilePath()).fileName())));
         return std::nullopt;
     }
     options.process(app);
-    return options.isSet(background) ? ApplicationShell::Start::inBackground : ApplicationShell::Start::withWindow;
+    return options.isSet(background) ? ApplicationShell::Start::inBackground
+                                     : ApplicationShell::Start::withWindow;
 }
 
 } // namespace

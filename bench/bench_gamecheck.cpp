@@ -37,13 +37,15 @@ double microsecondsPerCall(const std::function<void()> &call, int calls)
 // with the game's log, spread over the native user data and the 4 libraries' Proton prefixes.
 void makeSteamHome(const QDir &home)
 {
-    const QString prefix = QStringLiteral("/steamapps/compatdata/3493540/pfx/drive_c/Program Files (x86)/Steam/userdata");
+    const QString prefix =
+        QStringLiteral("/steamapps/compatdata/3493540/pfx/drive_c/Program Files (x86)/Steam/userdata");
     const QString root = home.filePath(QStringLiteral(".local/share/Steam"));
     QStringList userData{root + QStringLiteral("/userdata"), root + prefix};
     QByteArray vdf = "\"libraryfolders\"\n{\n";
     for (int library = 1; library <= 3; ++library) {
         const QString path = home.filePath(QStringLiteral("drive%1/SteamLibrary").arg(library));
-        vdf += "\t\"" + QByteArray::number(library) + "\"\n\t{\n\t\t\"path\"\t\t\"" + path.toUtf8() + "\"\n\t}\n";
+        vdf += "\t\"" + QByteArray::number(library) + "\"\n\t{\n\t\t\"path\"\t\t\"" + path.toUtf8() +
+               "\"\n\t}\n";
         userData += path + prefix;
     }
     QDir().mkpath(root + QStringLiteral("/steamapps"));
@@ -64,7 +66,8 @@ void makeSteamHome(const QDir &home)
 int main(int argc, char **argv)
 {
     QCoreApplication app(argc, argv);
-    const int processes = int(QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs).size());
+    const int processes =
+        int(QDir(QStringLiteral("/proc")).entryList({QStringLiteral("[0-9]*")}, QDir::Dirs).size());
     const double scan = microsecondsPerCall(GameWatcher::isRunning, 2000);
     const double child = microsecondsPerCall(pgrep, 200);
     std::printf("processes on this machine: %d\n", processes);

@@ -28,7 +28,8 @@ namespace {
 
 constexpr std::string_view gameProcessName = "TransportFever3";
 constexpr std::string_view windowsExecutable = "TransportFever3.exe";
-const QString logBelowAccount = u'/' + QLatin1StringView(GameWatcher::steamAppId) + "/local/crash_dump/stdout.txt"_L1;
+const QString logBelowAccount =
+    u'/' + QLatin1StringView(GameWatcher::steamAppId) + "/local/crash_dump/stdout.txt"_L1;
 
 // Where Steam clients keep their data on this platform: each has a user-data folder and a list of
 // libraries.
@@ -63,16 +64,16 @@ class FolderSet
 public:
     bool add(const QString &folder)
     {
-        const QString canonical = QFileInfo(folder).canonicalFilePath();
-        if (canonical.isEmpty() ? m_missing.contains(folder) : m_seen.contains(canonical))
+        const QString canonical = QFileInfo(folder).canonicalFilePath(); // empty while it does not exist
+        const QString key = canonical.isEmpty() ? folder : canonical;
+        if (m_seen.contains(key))
             return false;
-        (canonical.isEmpty() ? m_missing : m_seen).insert(canonical.isEmpty() ? folder : canonical);
+        m_seen.insert(key);
         return true;
     }
 
 private:
     QSet<QString> m_seen;
-    QSet<QString> m_missing;
 };
 
 // Every Steam user-data folder that may hold the game's log: each install's own, and the Proton
@@ -120,7 +121,8 @@ std::string_view fileName(std::string_view path, std::string_view separators)
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+               return std::tolower(static_cast<unsigned char>(x)) ==
+                      std::tolower(static_cast<unsigned char>(y));
            });
 }
 
@@ -175,8 +177,9 @@ GameWatcher::LogLookup GameWatcher::lookUpLog()
         }
     }
     // The first of the newest, so equal times keep the listing order.
-    const auto newest = std::max_element(candidates.cbegin(), candidates.cend(),
-                                         [](const Candidate &a, const Candidate &b) { return a.modified < b.modified; });
+    const auto newest =
+        std::max_element(candidates.cbegin(), candidates.cend(),
+                         [](const Candidate &a, const Candidate &b) { return a.modified < b.modified; });
     if (newest == candidates.cend())
         return {std::nullopt, folders};
     return {newest->path, folders};

@@ -73,7 +73,8 @@ bool isTransportFailure(QNetworkReply::NetworkError error)
 class Exchange : public QObject
 {
 public:
-    Exchange(QByteArray body, Uploader::Limits limits) : QObject(&network()), m_body(std::move(body)), m_limits(limits)
+    Exchange(QByteArray body, Uploader::Limits limits)
+        : QObject(&network()), m_body(std::move(body)), m_limits(limits)
     {
         m_promise.start();
         m_deadline.setSingleShot(true);
@@ -120,7 +121,6 @@ private:
         m_reply->abort();
     }
 
-
     void answered()
     {
         m_reply->deleteLater();
@@ -161,10 +161,12 @@ private:
         if (status / 100 == 1)
             return Uploader::Result::unreachable();
         // Qt reports a 407 as a proxy failure, but without a proxy it is the dashboard's answer.
-        const bool answer = status != 0 && (!isTransportFailure(m_reply->error()) ||
-                                            m_reply->error() == QNetworkReply::ProxyAuthenticationRequiredError);
+        const bool answer =
+            status != 0 && (!isTransportFailure(m_reply->error()) ||
+                            m_reply->error() == QNetworkReply::ProxyAuthenticationRequiredError);
         // A redirect not followed (to plain HTTP, or one too many) ends without the final answer.
-        const bool redirected = !m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl().isEmpty();
+        const bool redirected =
+            !m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl().isEmpty();
         if (!answer || (status / 100 == 3 && redirected))
             return Uploader::Result::unreachable();
         return Uploader::classify(status, m_answer);
@@ -199,7 +201,8 @@ QFuture<Uploader::Result> Uploader::send(const QUrl &url, const QString &code, c
 {
     const std::optional<QJsonObject> data = parseObject(payloadJSON.toUtf8());
     if (!data)
-        return QtFuture::makeReadyFuture(Result::rejected(QCoreApplication::translate("Uploader", "Bad payload from game")));
+        return QtFuture::makeReadyFuture(
+            Result::rejected(QCoreApplication::translate("Uploader", "Bad payload from game")));
     // Qt's encoder cannot fail on an object (it escapes even lone surrogates), so a body is always built.
     const QByteArray body =
         QJsonDocument({{u"code"_s, code}, {u"source"_s, u"mac-bridge"_s}, {u"data"_s, *data}})

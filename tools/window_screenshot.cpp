@@ -31,8 +31,11 @@ int main(int argc, char *argv[])
 
     const QString log = dir.filePath(u"stdout.txt"_s);
     QFile(log).open(QIODevice::WriteOnly);
-    AppModel model(
-        {[] { return true; }, [log] { return GameWatcher::LogLookup{log, {}}; }, dashboard.url(), std::chrono::hours(1)});
+    AppModel model({[] { return true; },
+                    [log] {
+                        return GameWatcher::LogLookup{log, {}};
+                    },
+                    dashboard.url(), std::chrono::hours(1)});
     model.setLinkCode(u"K7QM2X"_s);
     model.setBridgeEnabled(true);
 
