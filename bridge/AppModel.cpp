@@ -85,20 +85,19 @@ void AppModel::persist(const QString &key, const QVariant &value)
 void AppModel::followNewestLog()
 {
     const GameWatcher::LogLookup found = m_collaborators.findLog();
-    if (found.path)
-        m_tailer.open(*found.path);
     // Without a new log the tailer keeps following what it followed; where was searched is news.
     emit willChange();
     m_searchedFolders = found.searched;
     if (found.path)
-        m_followedLog = found.path;
+        m_tailer.open(*found.path);
     emit followedLogChanged();
 }
 
 void AppModel::stopFollowing()
 {
+    emit willChange();
     m_tailer.reset();
-    store(m_followedLog, std::optional<QString>(), &AppModel::followedLogChanged);
+    emit followedLogChanged();
 }
 
 void AppModel::start()
@@ -128,7 +127,7 @@ void AppModel::syncAfterGameCheck(bool running)
         return;
     // The game has just started, so its log may be a new one; or no log was found yet, as on a first
     // game session, where the game creates it after it starts.
-    if (!wasRunning || !m_followedLog)
+    if (!wasRunning || !followedLog())
         followNewestLog();
     if (m_busy)
         return;

@@ -63,7 +63,7 @@ public:
     std::optional<QDateTime> lastSync() const { return m_lastSync; }
     std::optional<QString> statusMessage() const { return m_statusMessage; }
     std::optional<Metrics> metrics() const { return m_metrics; }
-    std::optional<QString> followedLog() const { return m_followedLog; }
+    std::optional<QString> followedLog() const { return m_tailer.path(); }
     QStringList searchedFolders() const { return m_searchedFolders; }
     bool settingsSaved() const { return m_settingsSaved; }
     QString settingsFile() const { return QSettings().fileName(); }
@@ -96,7 +96,7 @@ private:
         return m_statusMessage ? QVariant(*m_statusMessage) : QVariant();
     }
     QVariant metricsVariant() const { return m_metrics ? QVariant::fromValue(*m_metrics) : QVariant(); }
-    QVariant followedLogVariant() const { return m_followedLog ? QVariant(*m_followedLog) : QVariant(); }
+    QVariant followedLogVariant() const { return followedLog() ? QVariant(*followedLog()) : QVariant(); }
 
     template<typename T> void store(T &field, T value, void (AppModel::*changed)());
 
@@ -119,7 +119,6 @@ private:
     std::optional<QDateTime> m_lastSync;
     std::optional<QString> m_statusMessage;
     std::optional<Metrics> m_metrics;
-    std::optional<QString> m_followedLog;
     QStringList m_searchedFolders;
     bool m_settingsSaved = true;
 };

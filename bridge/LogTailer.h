@@ -33,6 +33,8 @@ public:
     std::optional<QString> poll();
     // Stops following; the next poll touches no file.
     void reset();
+    // The file followed, if any.
+    std::optional<QString> path() const { return m_path; }
 
 private:
     void forgetUnfinishedLine();
