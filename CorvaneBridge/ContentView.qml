@@ -18,7 +18,7 @@ ScrollView {
     // One line, told to screen readers; texts from the game or the dashboard can be long and are cut
     // at the window's edge.
     component Detail: Text {
-        font.pointSize: Theme.points(12.5)
+        font.pointSize: Theme.points(12.5, Screen.logicalPixelDensity)
         color: Theme.text2
         elide: Text.ElideRight
         maximumLineCount: 1
@@ -159,7 +159,7 @@ ScrollView {
                     Layout.fillWidth: true
                     text: qsTr("Enter the code from your dashboard on %1").arg(root.view.dashboardHost)
                     wrapMode: Text.Wrap
-                    font.pointSize: Theme.points(11.5)
+                    font.pointSize: Theme.points(11.5, Screen.logicalPixelDensity)
                     color: Theme.text3
                 }
             }

@@ -41,15 +41,15 @@ ApplicationWindow {
     }
 
     Shortcut {
-        sequences: [StandardKey.New]
+        sequence: "Ctrl+N"
         onActivated: window.windows.openWindow()
     }
     Shortcut {
-        sequences: [StandardKey.Close]
+        sequences: ["Ctrl+W", "Ctrl+F4"]
         onActivated: window.close()
     }
     Shortcut {
-        sequences: [StandardKey.Quit]
+        sequence: "Ctrl+Q"
         onActivated: Qt.quit()
     }
 }

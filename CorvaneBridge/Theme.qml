@@ -32,10 +32,11 @@ QtObject {
         return gradient
     }
 
-    // A font size in points that renders `pixels` device-independent pixels on this screen. Only for
-    // the half sizes (12.5, 11.5), which font.pixelSize, an integer, cannot take.
-    function points(pixels) {
-        return pixels * 72 / (Qt.application.screens[0].logicalPixelDensity * 25.4)
+    // A font size in points that renders `pixels` device-independent pixels on a screen of
+    // `density` (dots per millimetre). Only for the half sizes (12.5, 11.5), which font.pixelSize, an
+    // integer, cannot take.
+    function points(pixels, density) {
+        return pixels * 72 / (density * 25.4)
     }
 
     // The colour of a Presentation.Tone.

@@ -21,7 +21,7 @@ packages=(
     qt6-base-dev qt6-declarative-dev qt6-tools-dev qt6-l10n-tools libgl-dev qml6-module-qtqml
     "${qml_runtime[@]}" fonts-dejavu-core
     xvfb xauth x11-apps xdotool openbox trayer wmctrl dbus-x11 at-spi2-core python3-pyatspi
-    locales-all python3 iproute2 lintian desktop-file-utils appstream
+    locales-all python3 iproute2 lintian desktop-file-utils appstream cloc
 )
 missing=()
 for package in "${packages[@]}"; do
