@@ -108,25 +108,11 @@ private slots:
         }
         const GameWatcher::LogLookup found = GameWatcher::lookUpLog();
         QCOMPARE(found.path.value_or(root.path()), root.filePath(newest));
-        QStringList searched = found.searched;
-        for (QString &folder : searched)
-            folder = QFileInfo(folder).canonicalFilePath().isEmpty() ? folder
-                                                                     : QFileInfo(folder).canonicalFilePath();
-        QCOMPARE(QSet<QString>(searched.begin(), searched.end()).size(), searched.size()); // each folder once
-    }
-
-    void equalTimesKeepTheListingOrder()
-    {
-        const QDir userData(m_home->filePath(native));
-        for (const char *account : {"aaa", "bbb", "ccc"}) {
-            QVERIFY(userData.mkpath(account + QFileInfo(gameLog).path()));
-            QFile f(userData.filePath(account + gameLog));
-            QVERIFY(f.open(QIODevice::WriteOnly) &&
-                    f.setFileTime(QDateTime(QDate(2026, 3, 1), QTime(12, 0)), QFile::FileModificationTime));
-        }
-        const QString first =
-            userData.entryList(QDir::AllEntries | QDir::NoDotAndDotDot, QDir::Unsorted).first();
-        QCOMPARE(GameWatcher::logPath(), userData.filePath(first + gameLog));
+        QStringList existing; // each folder once, however it is reached
+        for (const QString &folder : found.searched)
+            if (QFileInfo::exists(folder))
+                existing << QFileInfo(folder).canonicalFilePath();
+        QCOMPARE(existing.removeDuplicates(), 0);
     }
 
     // Library files as Steam writes them, and broken ones ("-"): never a crash, never a hang.
@@ -136,7 +122,6 @@ private slots:
             {"\"l\"{\"0\"{\"path\" \"C:\\\\Games\\\\Steam\" // x\n}}", "C:\\Games\\Steam"},
             {QByteArray("\"l\" { \"1\" \"/x\" }\0", 18), "-"},
             {"\"l\" { \"1\" \"/x", "-"},
-            {R"("l" { "1" "/x")", "-"},
             {R"("l" { } })", "-"},
             {QByteArray("\"a\" {").repeated(1000) + QByteArray("}").repeated(1000), "-"}};
         for (const auto &[text, libraries] : textsAndLibraries)
@@ -161,10 +146,6 @@ private slots:
             {{"TransportFever3", "C:/Games/transportfever3.EXE"}, true},
             {{"TransportFever3", R"(Z:\g\TransportFever3Helper.exe)"}, false},
             {{"TransportFever3", R"(Z:\g\TransportFever3.exe.bak)"}, false}};
-        const auto kernelName = [](qint64 pid) {
-            QFile comm(QStringLiteral("/proc/%1/comm").arg(pid));
-            return comm.open(QIODevice::ReadOnly) ? comm.readAll().trimmed() : QByteArray();
-        };
         for (const auto &[process, isGame] : processes) {
             const QString copy = m_home->filePath(process[0]);
             QProcess child;
@@ -173,8 +154,10 @@ private slots:
             child.start(process.size() == 1 ? copy : FAKE_GAME,
                         process.size() == 1 ? QStringList() : process);
             QVERIFY(child.waitForStarted());
-            // Once a re-executed look-alike has taken its name.
-            QTRY_COMPARE(kernelName(child.processId()), process[0].left(15).toUtf8());
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(child.processId())); // once it has its name
+            QTRY_VERIFY(comm.open(QIODevice::ReadOnly) &&
+                        comm.readAll().startsWith(process[0].left(15).toUtf8() + '\n'));
+            comm.close();
             QCOMPARE(GameWatcher::isRunning(), isGame);
             child.kill();
             child.waitForFinished();

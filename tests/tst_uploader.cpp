@@ -13,6 +13,11 @@ using Kind = Uploader::Result::Kind;
 
 namespace {
 
+QByteArray reply(int status, const QByteArray &body, const QByteArray &headers = {})
+{
+    return HttpsTestServer::reply(status, body, headers);
+}
+
 // Short limits, so that no case waits long; the answer limit is 64 KiB.
 const Uploader::Limits limits{std::chrono::milliseconds(1000), std::chrono::milliseconds(3000), 64 * 1024};
 
@@ -45,8 +50,8 @@ private slots:
         const QString payload = R"({ "balance": 1500.25, "date": "3 Mar 1923", "extra": [1, {"x": null}] })";
         QCOMPARE(upload(server.url(), payload, "ab c1"), "ok now");
         const HttpsTestServer::Request request = server.requests().value(0);
-        QCOMPARE(request.method + ' ' + request.path, "POST /api/ingest.php");
-        QCOMPARE(request.headers.value("content-type"), "application/json");
+        QVERIFY(request.head.startsWith("POST /api/ingest.php HTTP/1.1\r\n"));
+        QVERIFY(request.head.contains("\r\nContent-Type: application/json\r\n"));
         QVERIFY(!request.body.contains('\n'));
         QCOMPARE(QJsonDocument::fromJson(request.body).object(),
                  QJsonObject({{"code", "ab c1"},
@@ -59,33 +64,34 @@ private slots:
 
     void answersAreClassified()
     {
-        const QByteArray finalAnswer =
-            QByteArray("HTTP/1.1 200 OK\r\nContent-Length: 26\r\n\r\n") + R"({"ok":true,"updated":1234})";
+        const auto json = [](int status, const QByteArray &body) { return Answer{reply(status, body)}; };
         const std::pair<Answer, QString> answersAndOutcomes[] = {
-            {{200, R"({"ok":true,"updated":1700000000})"}, "ok 1700000000"},
-            {{200, R"({"ok":true})"}, "ok now"},
-            {{200, R"({"ok":true,"updated":"1700000000"})"}, "ok now"},
-            {{200, R"({"ok":true,"updated":1700000000.5})"}, "ok now"},
-            {{200, R"({"ok":true,"updated":100000000000000000})"}, "ok now"}, // no date can hold it
-            {{200, R"({"ok":1,"updated":5,"error":"no"})"}, "ok 5"},
-            {{200, R"({"ok":false,"error":"Unknown code"})"}, "rejected Unknown code"},
-            {{200, R"({"ok":false})"}, "rejected Server error 200"},
-            {{200, R"({"ok":2})"}, "rejected Server error 200"},
-            {{200, "[true]"}, "rejected Server error 200"},
-            {{200, "ok"}, "rejected Server error 200"},
-            {{403, R"({"error":""})"}, "rejected "},
-            {{500, "<html>Oops</html>"}, "rejected Server error 500"},
-            {{201, R"({"ok":true})"}, "rejected Server error 201"},
-            {{404, R"({"ok":true,"error":"No such"})"}, "rejected No such"},
-            {{400, R"({"error":42})"}, "rejected Server error 400"},
-            {{407, R"({"error":"Sign in"})"}, "rejected Sign in"},       // not a proxy's
-            {{302, R"({"error":"Moved away"})"}, "rejected Moved away"}, // no Location
-            {{200, "{\"ok\":true,\"pad\":\"" + QByteArray(70000, 'x') + "\"}"}, "rejected Server error 200"},
-            {{200, {}, D::endless}, "rejected Server error 200"}, // one-byte chunks for ever
-            {{200, "HTTP/1.1 103 Early Hints\r\nLink: </a>\r\n\r\n" + finalAnswer, D::raw}, "unreachable"},
-            {{200, R"({"ok":true})", D::closeMidBody}, "unreachable"},
-            {{200, {}, D::silent}, "unreachable"},
-            {{200, QByteArray(1000, ' '), D::trickle}, "unreachable"}}; // the overall limit ends it
+            {json(200, R"({"ok":true,"updated":1700000000})"), "ok 1700000000"},
+            {json(200, R"({"ok":true})"), "ok now"},
+            {json(200, R"({"ok":true,"updated":"1700000000"})"), "ok now"},
+            {json(200, R"({"ok":true,"updated":1700000000.5})"), "ok now"},
+            {json(200, R"({"ok":true,"updated":100000000000000000})"), "ok now"}, // no date can hold it
+            {json(200, R"({"ok":1,"updated":5,"error":"no"})"), "ok 5"},
+            {json(200, R"({"ok":false,"error":"Unknown code"})"), "rejected Unknown code"},
+            {json(200, R"({"ok":false})"), "rejected Server error 200"},
+            {json(200, R"({"ok":2})"), "rejected Server error 200"},
+            {json(200, "[true]"), "rejected Server error 200"},
+            {json(200, "ok"), "rejected Server error 200"},
+            {json(403, R"({"error":""})"), "rejected "},
+            {json(500, "<html>Oops</html>"), "rejected Server error 500"},
+            {json(201, R"({"ok":true})"), "rejected Server error 201"},
+            {json(404, R"({"ok":true,"error":"No such"})"), "rejected No such"},
+            {json(400, R"({"error":42})"), "rejected Server error 400"},
+            {json(407, R"({"error":"Sign in"})"), "rejected Sign in"},       // not a proxy's
+            {json(302, R"({"error":"Moved away"})"), "rejected Moved away"}, // no Location
+            {json(200, "{\"ok\":true,\"pad\":\"" + QByteArray(70000, 'x') + "\"}"),
+             "rejected Server error 200"},
+            {{reply(200, {}, "Transfer-Encoding: chunked"), D::endless}, "rejected Server error 200"},
+            {{"HTTP/1.1 103 Early Hints\r\nLink: </a>\r\n\r\n" + reply(200, R"({"ok":true})")},
+             "unreachable"},
+            {{reply(200, R"({"ok")", "Content-Length: 11")}, "unreachable"}, // closed mid-body
+            {{{}, D::silent}, "unreachable"},
+            {{reply(200, QByteArray(1000, ' ')), D::trickle}, "unreachable"}}; // the overall limit ends it
         for (const auto &[answer, outcome] : answersAndOutcomes) {
             HttpsTestServer server;
             server.answerWith(answer);
@@ -98,21 +104,21 @@ private slots:
     void redirectsAreFollowedOnlyOverHttps()
     {
         HttpsTestServer target, server;
-        target.answerWith({200, R"({"ok":true,"updated":7})"});
-        server.answerWith({307, "", D::whole, {{"Location", target.url().toEncoded()}}});
+        target.answerWith({reply(200, R"({"ok":true,"updated":7})")});
+        server.answerWith({reply(307, "", "Content-Length: 0\r\nLocation: " + target.url().toEncoded())});
         QCOMPARE(upload(server.url(), R"({"n":1})"), "ok 7");
         QCOMPARE(target.requests().value(0).body, server.requests().value(0).body); // the same upload
         QTcpServer plain;
         QVERIFY(plain.listen(QHostAddress::LocalHost));
         const QByteArray http = "http://127.0.0.1:" + QByteArray::number(plain.serverPort()) + "/";
-        server.answerWith({302, "", D::whole, {{"Location", http}}});
+        server.answerWith({reply(302, "", "Content-Length: 0\r\nLocation: " + http)});
         QCOMPARE(upload(server.url()), "unreachable");
         QVERIFY(!plain.waitForNewConnection(200));
     }
 
     void untrustedCertificatesAndClosedPortsMeanUnreachable()
     {
-        for (const char *certificate : {"untrusted", "wronghost", "expired"}) {
+        for (const char *certificate : {"untrusted", "wronghost"}) {
             HttpsTestServer server(certificate);
             QCOMPARE(upload(server.url()), "unreachable");
             QVERIFY(server.requests().isEmpty());

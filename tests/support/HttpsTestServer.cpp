@@ -20,31 +20,24 @@ QByteArray certificateFile(const QString &name)
 std::optional<HttpsTestServer::Request> parse(const QByteArray &data)
 {
     const qsizetype headEnd = data.indexOf("\r\n\r\n");
-    if (headEnd < 0)
+    const QByteArray head = data.left(headEnd);
+    const qsizetype field = head.toLower().indexOf("\r\ncontent-length:") + 17;
+    const qsizetype length =
+        field < 17 ? 0 : head.mid(field, head.indexOf('\r', field) - field).trimmed().toLongLong();
+    if (headEnd < 0 || data.size() < headEnd + 4 + length)
         return std::nullopt;
-    const QList<QByteArray> lines = data.left(headEnd).split('\n');
-    const QList<QByteArray> requestLine = lines.first().trimmed().split(' ');
-    HttpsTestServer::Request request{requestLine.value(0), requestLine.value(1), {}, {}};
-    for (const QByteArray &line : lines.mid(1))
-        request.headers.insert(line.left(line.indexOf(':')).trimmed().toLower(),
-                               line.mid(line.indexOf(':') + 1).trimmed());
-    const qsizetype length = request.headers.value("content-length", "0").toLongLong();
-    if (data.size() - headEnd - 4 < length)
-        return std::nullopt;
-    request.body = data.mid(headEnd + 4, length);
-    return request;
-}
-
-QByteArray head(const HttpsTestServer::Answer &answer, const QByteArray &framing)
-{
-    QByteArray head = "HTTP/1.1 " + QByteArray::number(answer.status) +
-                      " Test\r\nContent-Type: application/json\r\n" + framing + "\r\nConnection: close\r\n";
-    for (const auto &[name, value] : answer.headers)
-        head += name + ": " + value + "\r\n";
-    return head + "\r\n";
+    return HttpsTestServer::Request{head, data.mid(headEnd + 4, length)};
 }
 
 } // namespace
+
+QByteArray HttpsTestServer::reply(int status, const QByteArray &body, QByteArray headers)
+{
+    if (headers.isEmpty())
+        headers = "Content-Length: " + QByteArray::number(body.size());
+    return "HTTP/1.1 " + QByteArray::number(status) +
+           " Test\r\nContent-Type: application/json\r\nConnection: close\r\n" + headers + "\r\n\r\n" + body;
+}
 
 void HttpsTestServer::trustTestAuthority()
 {
@@ -87,12 +80,11 @@ void HttpsTestServer::releaseHeld()
 {
     for (QSslSocket *socket : std::exchange(m_held, {}))
         if (socket)
-            respond(socket, {m_answer.status, m_answer.body, Answer::Delivery::whole, m_answer.headers});
+            respond(socket, {m_answer.bytes});
 }
 
 void HttpsTestServer::respond(QSslSocket *socket, const Answer &answer)
 {
-    const QByteArray length = "Content-Length: " + QByteArray::number(answer.body.size());
     using D = Answer::Delivery;
     switch (answer.delivery) {
     case D::held:
@@ -101,24 +93,20 @@ void HttpsTestServer::respond(QSslSocket *socket, const Answer &answer)
     case D::silent:
         return;
     case D::whole:
-    case D::closeMidBody:
-    case D::raw:
-        socket->write(answer.delivery == D::raw ? answer.body
-                      : answer.delivery == D::whole
-                          ? head(answer, length) + answer.body
-                          : head(answer, length) + answer.body.left(answer.body.size() / 2));
+        socket->write(answer.bytes);
         socket->disconnectFromHost();
         return;
     case D::trickle:
     case D::endless:
         const bool endless = answer.delivery == D::endless;
-        socket->write(head(answer, endless ? "Transfer-Encoding: chunked" : length));
+        if (endless)
+            socket->write(answer.bytes);
         auto *timer = new QTimer(socket);
-        connect(timer, &QTimer::timeout, socket, [socket, endless, body = answer.body, sent = 0]() mutable {
+        connect(timer, &QTimer::timeout, socket, [socket, endless, bytes = answer.bytes, sent = 0]() mutable {
             while (endless && socket->encryptedBytesToWrite() + socket->bytesToWrite() < 64 * 1024)
                 socket->write("1\r\n \r\n");
-            if (!endless && sent < body.size())
-                socket->write(body.mid(sent++, 1));
+            if (!endless && sent < bytes.size())
+                socket->write(bytes.mid(sent++, 1));
         });
         timer->start(endless ? 0 : 100);
     }

@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QHash>
-#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QSslServer>
@@ -15,27 +13,25 @@ class HttpsTestServer : public QObject
 public:
     struct Request
     {
-        QByteArray method, path, body;
-        QHash<QByteArray, QByteArray> headers; // names in lower case
+        QByteArray head, body; // head: request line and headers
     };
     struct Answer
     {
         enum class Delivery {
-            whole,        // status, headers and body at once
-            held,         // whole, once the test calls releaseHeld()
-            silent,       // never a byte
-            trickle,      // the headers, then a body byte every 100 ms
-            closeMidBody, // the headers and half the body, then the connection closes
-            endless,      // the headers, then one-byte chunks for ever
-            raw,          // the body is the whole answer, status line and headers included
+            whole,   // at once, then the connection closes
+            held,    // whole, once the test calls releaseHeld()
+            silent,  // never a byte
+            trickle, // a byte every 100 ms
+            endless, // then one-byte chunks for ever
         };
-        int status = 200;
-        QByteArray body = R"({"ok":true})";
+        QByteArray bytes = reply(200, R"({"ok":true})"); // status line, headers, body
         Delivery delivery = Delivery::whole;
-        QList<std::pair<QByteArray, QByteArray>> headers = {};
     };
 
-    // `certificate`: "server", or "wronghost", "expired", "untrusted" (made by make-test-certs.sh).
+    // An answer's bytes; `headers` (lines without their CRLF) replace the Content-Length.
+    static QByteArray reply(int status, const QByteArray &body, QByteArray headers = {});
+
+    // `certificate`: "server", or "wronghost", "untrusted" (made by make-test-certs.sh).
     explicit HttpsTestServer(const QString &certificate = "server", quint16 port = 0);
 
     QUrl url() const

@@ -12,13 +12,11 @@
 
 // A model wired to a temporary log, a game switch the test flips and a local dashboard. Its timer
 // period is an hour, so ticks come only from start(), which runs one at once.
-class Rig
+struct Rig
 {
-public:
-    static HttpsTestServer::Answer
-    accepted(HttpsTestServer::Answer::Delivery delivery = HttpsTestServer::Answer::Delivery::whole)
+    static HttpsTestServer::Answer accepted(HttpsTestServer::Answer::Delivery delivery = {})
     {
-        return {200, R"({"ok":true,"updated":1700000000})", delivery};
+        return {HttpsTestServer::reply(200, R"({"ok":true,"updated":1700000000})"), delivery};
     }
 
     Rig()
@@ -27,17 +25,14 @@ public:
         server.answerWith(accepted());
     }
 
-    AppModel::Collaborators collaborators(std::chrono::milliseconds period = std::chrono::hours(1))
+    AppModel::Collaborators collaborators()
     {
-        return {[this] {
-                    ++gameChecks;
-                    return gameRunning.load();
-                },
-                [this]() -> GameWatcher::LogLookup {
-                    ++logLookups;
-                    return {logExists ? std::optional(log) : std::nullopt, {dir.path()}};
-                },
-                server.url(), period};
+        const auto checkGame = [this] { return ++gameChecks, gameRunning.load(); };
+        const auto findLog = [this]() -> GameWatcher::LogLookup {
+            ++logLookups;
+            return {logExists ? std::optional(log) : std::nullopt, {dir.path()}};
+        };
+        return {checkGame, findLog, server.url(), std::chrono::hours(1)};
     }
 
     void append(const QByteArray &bytes)
@@ -55,18 +50,16 @@ public:
     int logLookups = 0;
 };
 
-// One tick up to its game check (and everything it does synchronously after it).
-inline void tick(AppModel &model)
+// One tick, up to `signal`: by default its game check (and what it does at once after it).
+inline void tick(AppModel &model, void (AppModel::*signal)() = &AppModel::gameRunningChanged)
 {
-    QSignalSpy checked(&model, &AppModel::gameRunningChanged);
+    QSignalSpy spy(&model, signal);
     model.start();
-    QVERIFY(checked.wait(5000));
+    QVERIFY(spy.wait(10000));
 }
 
 // One tick that uploads, up to the upload's outcome.
 inline void tickAndUpload(AppModel &model)
 {
-    QSignalSpy outcome(&model, &AppModel::serverStateChanged);
-    model.start();
-    QVERIFY(outcome.wait(10000));
+    tick(model, &AppModel::serverStateChanged);
 }

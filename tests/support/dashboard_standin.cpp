@@ -13,7 +13,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     HttpsTestServer server("server", quint16(QByteArray(argv[1]).toUShort()));
     if (argc == 4)
-        server.answerWith({QByteArray(argv[2]).toInt(), argv[3]});
+        server.answerWith({HttpsTestServer::reply(QByteArray(argv[2]).toInt(), argv[3])});
     QObject::connect(&server, &HttpsTestServer::requestReceived, &app, [&server] {
         std::printf("received %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
                     server.requests().last().body.constData());

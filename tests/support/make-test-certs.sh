@@ -20,28 +20,6 @@ issue() {
 issue server "DNS:localhost,DNS:corvane.app,IP:127.0.0.1"
 issue wronghost "DNS:elsewhere.invalid"
 
-# One from the test authority for the right names whose validity ended in 2020.
-cat > expired.cnf <<CONF
-[ca]
-default_ca = test
-[test]
-database = index.txt
-new_certs_dir = .
-serial = expired.srl
-default_md = sha256
-policy = anything
-copy_extensions = copy
-[anything]
-commonName = supplied
-CONF
-: > index.txt
-echo 1000 > expired.srl
-openssl req -newkey rsa:2048 -nodes -subj "/CN=expired" -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" \
-    -keyout expired.key -out expired.csr 2>/dev/null
-openssl ca -batch -config expired.cnf -cert ca.pem -keyfile ca.key -in expired.csr -out expired.pem \
-    -startdate 20190101000000Z -enddate 20200101000000Z 2>/dev/null
-rm -f expired.cnf expired.csr index.txt* expired.srl* 1000.pem
-
 # A certificate no one trusts: self-signed for the right names.
 openssl req -x509 -newkey rsa:2048 -nodes -days 3650 -subj "/CN=untrusted" \
     -addext "subjectAltName=DNS:localhost,IP:127.0.0.1" -keyout untrusted.key -out untrusted.pem 2>/dev/null
