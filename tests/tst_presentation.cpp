@@ -8,8 +8,6 @@ using ServerState = AppModel::ServerState;
 using Tone = Presentation::Tone;
 using namespace Qt::StringLiterals;
 
-Q_DECLARE_METATYPE(std::optional<double>)
-
 namespace {
 
 const QLocale unitedStates(QLocale::English, QLocale::UnitedStates);
@@ -60,22 +58,16 @@ private slots:
                      expected);
     }
 
-    // Money ('$'), on-time shares ('%') and counts ('#'), with what each shows.
-    void figures_data()
+    // Money ('$'), on-time shares ('%') and counts ('#'), with what each shows; the time of day.
+    void figuresAndTime()
     {
-        QTest::addColumn<char>("kind");
-        QTest::addColumn<std::optional<double>>("value");
-        QTest::addColumn<QLocale>("locale");
-        QTest::addColumn<QString>("text");
         const std::optional<double> none;
         const double nan = qQNaN(), inf = qInf();
         const QLocale french(QLocale::French, QLocale::France);
         const std::tuple<char, std::optional<double>, QLocale, QString> rows[] = {
-            {'$', 1234.4, unitedStates, "$1,234"},
             {'$', 1234.5, unitedStates, "$1,234"}, // half to even
             {'$', 1235.5, unitedStates, "$1,236"},
             {'$', -2500, unitedStates, "$-2,500"},
-            {'$', 0, unitedStates, "$0"},
             {'$', 1e20, unitedStates, "$100,000,000,000,000,000,000"},
             {'$', 1234567.5, germany, "$1.234.568"},
             {'$', -1234567.5, french, "$-1\u202f234\u202f568"},
@@ -83,7 +75,6 @@ private slots:
             {'$', nan, germany, "-"},
             {'$', -inf, germany, "-"},
             {'%', 87.9, germany, "87%"},
-            {'%', 100, germany, "100%"},
             {'%', -0.5, germany, "0%"},
             {'%', 0.93, germany, "0%"},
             {'%', -3.7, germany, "-3%"},
@@ -91,30 +82,15 @@ private slots:
             {'%', nan, germany, "-"},
             {'%', 1e300, germany, "-"},
             {'#', 1000, germany, "1000"},
-            {'#', -5, germany, "-5"},
             {'#', none, germany, "-"}};
         for (const auto &[kind, value, locale, text] : rows)
-            QTest::addRow("%c %s", kind, qPrintable(text)) << kind << value << locale << text;
-    }
-
-    void figures()
-    {
-        QFETCH(char, kind);
-        QFETCH(std::optional<double>, value);
-        QFETCH(QLocale, locale);
-        QFETCH(QString, text);
-        QCOMPARE(kind == '$'   ? Presentation::currency(value, locale)
-                 : kind == '%' ? Presentation::percentage(value)
-                               : Presentation::count(value ? std::optional(qint64(*value)) : std::nullopt),
-                 text);
-    }
-
-    void timeFollowsTheLocalesMediumStyle()
-    {
-        QCOMPARE(Presentation::time(fivePastTwo.toUTC(), unitedStates), "2:05:09 PM");
+            QCOMPARE(kind == '$' ? Presentation::currency(value, locale)
+                     : kind == '%'
+                         ? Presentation::percentage(value)
+                         : Presentation::count(value ? std::optional(qint64(*value)) : std::nullopt),
+                     text);
         QCOMPARE(Presentation::time(fivePastTwo.toUTC(), germany), "14:05:09");
-        QCOMPARE(Presentation::time(fivePastTwo.toUTC(), QLocale(QLocale::French, QLocale::France)),
-                 "14:05:09");
+        QCOMPARE(Presentation::time(fivePastTwo.toUTC(), french), "14:05:09");
     }
 
     void linkCodeWriteRule()

@@ -1,5 +1,4 @@
 #include "AppIdentity.h"
-#include "AppModel.h"
 #include "ApplicationShell.h"
 #include "ModelRig.h"
 #include "WindowGroup.h"
@@ -15,14 +14,6 @@ class TestWindow : public QObject
     Q_OBJECT
 
     QTemporaryDir m_settingsDir;
-
-    static QList<QQuickItem *> items(QQuickWindow *window)
-    {
-        QList<QQuickItem *> all{window->contentItem()};
-        for (qsizetype i = 0; i < all.size(); ++i)
-            all += all[i]->childItems();
-        return all;
-    }
 
 private slots:
     void initTestCase()
@@ -44,13 +35,9 @@ private slots:
         QQuickWindow *window = windows.windows().last();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         QCOMPARE(window->maximumWidth(), 420);
-        const QList<QQuickItem *> all = items(window);
-        const QQuickItem *logo = *std::find_if(all.begin(), all.end(),
-                                               [](QQuickItem *item) { return item->objectName() == "logo"; });
+        const auto *logo = window->findChild<QQuickItem *>("logo");
         const auto looks = [&](QPointF at, QColor expected) {
-            const QColor found = window->grabWindow()
-                                     .convertToFormat(QImage::Format_RGB32)
-                                     .pixelColor(logo->mapToScene(at).toPoint());
+            const QColor found = window->grabWindow().pixelColor(logo->mapToScene(at).toPoint());
             return qAbs(found.red() - expected.red()) + qAbs(found.green() - expected.green()) +
                        qAbs(found.blue() - expected.blue()) <
                    30;
@@ -69,7 +56,7 @@ private slots:
         rig.logExists = false;
         rig.gameRunning = true;
         tick(model); // "Läuft, aber sein Protokoll fehlt", the longest line
-        for (QQuickItem *item : items(window)) {
+        for (const QQuickItem *item : window->findChildren<QQuickItem *>()) {
             if (item->isVisible() && item->inherits("QQuickText")) {
                 const QString text = item->property("text").toString();
                 QVERIFY2(!item->property("truncated").toBool(), qPrintable(text));

@@ -1,5 +1,5 @@
 // The stand-in dashboard as a program, for the end-to-end test and the footprint measurement.
-//   dashboard_standin PORT [STATUS BODY]      (default: 200 {"ok":true}, to every upload)
+//   dashboard_standin PORT      (answers every upload with 200 {"ok":true})
 // Prints "listening PORT", then a line per request: received <milliseconds since 1970> <body>
 #include "HttpsTestServer.h"
 
@@ -12,8 +12,6 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     HttpsTestServer server("server", quint16(QByteArray(argv[1]).toUShort()));
-    if (argc == 4)
-        server.answerWith({HttpsTestServer::reply(QByteArray(argv[2]).toInt(), argv[3])});
     QObject::connect(&server, &HttpsTestServer::requestReceived, &app, [&server] {
         std::printf("received %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
                     server.requests().last().body.constData());

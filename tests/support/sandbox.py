@@ -27,9 +27,9 @@ def enter(argv):
     os.execvp("unshare", ["unshare", "--net", "--mount", "--pid", "--fork", "--mount-proc", sys.executable] + argv)
 
 
-def prepare(build, scratch, tray=True):
+def prepare(build, scratch):
     """Loopback up, corvane.app → 127.0.0.1, only the test authority trusted; then an X server with a
-    window manager, a session bus with the accessibility bus, and (given `tray`) a tray host."""
+    window manager, a session bus with the accessibility bus, and a tray host (trayer, top right)."""
     subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
     with open(os.path.join(scratch, "hosts"), "w") as f:
         f.write("127.0.0.1 localhost\n127.0.0.1 corvane.app\n")
@@ -53,18 +53,12 @@ def prepare(build, scratch, tray=True):
             os.environ["DBUS_SESSION_BUS_ADDRESS"] = line.split("=", 1)[1].rstrip(";").strip("'")
     background(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
     background(["openbox"])
-    if tray:
-        start_tray()
+    background(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"])
     time.sleep(1)
 
 
 def background(command):
     return subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-
-
-def start_tray():
-    """trayer, a tray host for XEmbed icons, in the top right corner."""
-    return background(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"])
 
 
 def start_x_server():
@@ -81,10 +75,10 @@ def start_x_server():
 
 
 class Dashboard:
-    """The stand-in dashboard on port 443: answers every upload with `status` and `body`."""
+    """The stand-in dashboard on port 443, accepting every upload."""
 
-    def __init__(self, build, status=200, body='{"ok":true}'):
-        self.process = subprocess.Popen([os.path.join(build, "tests/dashboard_standin"), "443", str(status), body],
+    def __init__(self, build):
+        self.process = subprocess.Popen([os.path.join(build, "tests/dashboard_standin"), "443"],
                                         stdout=subprocess.PIPE, text=True)
         if not self.process.stdout.readline().startswith("listening"):
             raise RuntimeError("the stand-in dashboard did not start")
