@@ -145,8 +145,8 @@ def syncing(app, build, scratch):
     """With the game running and a marker line about every second: CPU over 60 s, and the delay from
     each uploaded line's writing to the dashboard receiving it."""
     home, log = make_home(scratch, "syncing")
-    shutil.copy(os.path.join(build, "tests/fake_game"), os.path.join(scratch, "TransportFever3"))
-    game = subprocess.Popen([os.path.join(scratch, "TransportFever3")])
+    shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3"))
+    game = subprocess.Popen([os.path.join(scratch, "TransportFever3"), "infinity"])
     dashboard = sandbox.Dashboard(build)
     bridge = Process([app, "--background"], home)
     time.sleep(10)

@@ -159,7 +159,7 @@ private slots:
         QSignalSpy outcome(model.get(), &AppModel::serverStateChanged);
         rig.server.releaseHeld();
         QVERIFY(outcome.wait());
-        rig.server.answerWith({HttpsTestServer::reply(200, "{}", "Content-Length: 9")}); // closes mid-body
+        rig.server.answerWith({reply(200, "{}", "Content-Length: 9")}); // closes mid-body
         tickAndUpload(*model); // no answer after a success: that time stays
         QCOMPARE(sent(rig, 2), QJsonObject({{"n", 3}}));
         QCOMPARE(model->statusMessage(), "Server unreachable");

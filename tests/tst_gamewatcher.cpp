@@ -132,32 +132,30 @@ private slots:
         QCOMPARE(SteamLibraries::read(file.fileName()), QStringList());
     }
 
-    // Processes the game check may meet: copied under a name, or fake_game's kernel name and, as Wine
-    // shows a Windows game, first argument. Run in a PID namespace of its own, so nothing else counts.
+    // Processes the game check may meet, in a PID namespace of the test's own so nothing else counts:
+    // copies of sleep whose file names the kernel cuts to 15 characters, "TransportFever3", some with
+    // the first argument Wine gives a Windows game.
     void isRunningKnowsTheGameFromItsLookAlikes()
     {
         if (GameWatcher::isRunning())
             QSKIP(
                 "a process named like the game runs here; as root the test gets a PID namespace of its own");
-        const std::pair<QStringList, bool> processes[] = {
-            {{"TransportFever3"}, true},
-            {{"TransportFever3Helper"}, false}, // the kernel keeps the same 15 characters
-            {{"TransportFever3", R"(Z:\home\ada\Steam\common\TransportFever3.exe)"}, true},
-            {{"TransportFever3", "C:/Games/transportfever3.EXE"}, true},
-            {{"TransportFever3", R"(Z:\g\TransportFever3Helper.exe)"}, false},
-            {{"TransportFever3", R"(Z:\g\TransportFever3.exe.bak)"}, false}};
-        for (const auto &[process, isGame] : processes) {
-            const QString copy = m_home->filePath(process[0]);
+        const std::tuple<QString, QString, bool> processes[] = {
+            {"TransportFever3", "", true},
+            {"TransportFever3Helper", "", false},
+            {"TransportFever3-wine", R"(Z:\home\ada\Steam\common\TransportFever3.exe)", true},
+            {"TransportFever3-wine", "C:/Games/transportfever3.EXE", true},
+            {"TransportFever3-wine", R"(Z:\g\TransportFever3Helper.exe)", false},
+            {"TransportFever3-wine", R"(Z:\g\TransportFever3.exe.bak)", false}};
+        for (const auto &[file, firstArgument, isGame] : processes) {
+            const QString copy = m_home->filePath(file);
+            QVERIFY(QFile::exists(copy) || QFile::copy("/bin/sleep", copy));
             QProcess child;
-            if (process.size() == 1)
-                QVERIFY(QFile::exists(copy) || QFile::copy(FAKE_GAME, copy));
-            child.start(process.size() == 1 ? copy : FAKE_GAME,
-                        process.size() == 1 ? QStringList() : process);
-            QVERIFY(child.waitForStarted());
-            QFile comm(QStringLiteral("/proc/%1/comm").arg(child.processId())); // once it has its name
-            QTRY_VERIFY(comm.open(QIODevice::ReadOnly) &&
-                        comm.readAll().startsWith(process[0].left(15).toUtf8() + '\n'));
-            comm.close();
+            child.start("bash", {"-c", "exec -a \"$0\" \"$1\" infinity",
+                                 firstArgument.isEmpty() ? copy : firstArgument, copy});
+            QFile comm(QStringLiteral("/proc/%1/comm").arg(child.processId())); // once bash has become it
+            QTRY_VERIFY((comm.close(), comm.open(QIODevice::ReadOnly)) &&
+                        comm.readAll() == "TransportFever3\n");
             QCOMPARE(GameWatcher::isRunning(), isGame);
             child.kill();
             child.waitForFinished();

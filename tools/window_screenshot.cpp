@@ -27,7 +27,7 @@ int main(int argc, char *argv[])
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     HttpsTestServer::trustTestAuthority();
     HttpsTestServer dashboard;
-    dashboard.answerWith({HttpsTestServer::reply(200, R"({"ok":true,"updated":1767273909})")});
+    dashboard.answerWith({reply(200, R"({"ok":true,"updated":1767273909})")});
 
     const QString log = dir.filePath(u"stdout.txt"_s);
     QFile(log).open(QIODevice::WriteOnly);

@@ -31,7 +31,7 @@ std::optional<HttpsTestServer::Request> parse(const QByteArray &data)
 
 } // namespace
 
-QByteArray HttpsTestServer::reply(int status, const QByteArray &body, QByteArray headers)
+QByteArray reply(int status, const QByteArray &body, QByteArray headers)
 {
     if (headers.isEmpty())
         headers = "Content-Length: " + QByteArray::number(body.size());

@@ -5,6 +5,10 @@
 #include <QSslServer>
 #include <QUrl>
 
+// An answer's bytes: status line, headers and body; `headers` (lines without their CRLF) replace the
+// Content-Length.
+QByteArray reply(int status, const QByteArray &body, QByteArray headers = {});
+
 // The stand-in dashboard: HTTPS on 127.0.0.1 at a port the system picks (or the one given), with a
 // certificate from the tests' authority. It records every request and answers as the test chose.
 class HttpsTestServer : public QObject
@@ -27,9 +31,6 @@ public:
         QByteArray bytes = reply(200, R"({"ok":true})"); // status line, headers, body
         Delivery delivery = Delivery::whole;
     };
-
-    // An answer's bytes; `headers` (lines without their CRLF) replace the Content-Length.
-    static QByteArray reply(int status, const QByteArray &body, QByteArray headers = {});
 
     // `certificate`: "server", or "wronghost", "untrusted" (made by make-test-certs.sh).
     explicit HttpsTestServer(const QString &certificate = "server", quint16 port = 0);

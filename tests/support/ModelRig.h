@@ -16,7 +16,7 @@ struct Rig
 {
     static HttpsTestServer::Answer accepted(HttpsTestServer::Answer::Delivery delivery = {})
     {
-        return {HttpsTestServer::reply(200, R"({"ok":true,"updated":1700000000})"), delivery};
+        return {reply(200, R"({"ok":true,"updated":1700000000})"), delivery};
     }
 
     Rig()
