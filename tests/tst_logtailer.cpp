@@ -8,12 +8,12 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-// What happens to the log, then what a poll returns ("-" for nothing). Opening, resetting and
-// appending without a poll ('~') are followed by no poll.
+// What happens to the log, then what the poll after it returns ("-" for nothing). The action's first
+// character says what happens: '+' append, '=' rewrite shorter, '>' replace by another file, 'x'
+// remove; and with no poll after it: '~' append, 'o' open, 'r' reset.
 struct Step
 {
-    enum Op { append, appendUnpolled, rewrite, replace, remove, open, reset } op;
-    QByteArray bytes = {};
+    QByteArray action;
     QString expected = "-";
 };
 using Steps = QList<Step>;
@@ -34,25 +34,23 @@ class TestLogTailer : public QObject
 
     void apply(const Step &step, std::initializer_list<LogTailer *> tailers)
     {
-        switch (step.op) {
-        case Step::append:
-        case Step::appendUnpolled:
-            return write(log(), step.bytes, QIODevice::Append);
-        case Step::rewrite: // the same file, shorter
-            return write(log(), step.bytes);
-        case Step::replace: // another file under the same name, as a rotating logger leaves it
-            write(log() + ".new", step.bytes);
+        const QByteArray bytes = step.action.mid(1);
+        switch (step.action.at(0)) {
+        case '+':
+        case '~':
+            return write(log(), bytes, QIODevice::Append);
+        case '=':
+            return write(log(), bytes);
+        case '>': // as a rotating logger leaves it
+            write(log() + ".new", bytes);
             QVERIFY(::rename(QFile::encodeName(log() + ".new"), QFile::encodeName(log())) == 0);
             return;
-        case Step::remove:
+        case 'x':
             QVERIFY(QFile::remove(log()));
             return;
-        case Step::open:
-        case Step::reset:
-            for (LogTailer *tailer : tailers)
-                step.op == Step::open ? tailer->open(log()) : tailer->reset();
-            return;
         }
+        for (LogTailer *tailer : tailers)
+            step.action == "o" ? tailer->open(log()) : tailer->reset();
     }
 
 private slots:
@@ -62,52 +60,31 @@ private slots:
     {
         QTest::addColumn<Steps>("steps");
         const QByteArray longLine(30, 'x'); // over the 24-byte limit these tailers get
-        using S = Step;
-        QTest::newRow("lines already there are never reported")
-            << Steps{{S::append, "@CRVN@{\"a\":1}\n"}, {S::open}, {S::append, "plain\n"}};
-        QTest::newRow("text before the marker; the newest of three; blanks do not replace") << Steps{
-            {S::open}, {S::append, "[lua] @CRVN@ {\"n\":1}\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n", "3"}};
-        QTest::newRow("all after the first marker, spaces of any kind trimmed, nothing twice") << Steps{
-            {S::open}, {S::append, "@CRVN@\u3000\t a@CRVN@\u00a0 \r\n", "a@CRVN@\u00a0 \r"}, {S::append, ""}};
+        // clang-format off
+        QTest::newRow("lines already there are never reported") << Steps{{"+@CRVN@{}\n"}, {"o"}, {"+x\n"}};
+        QTest::newRow("text before the marker; the newest of three; blanks do not replace")
+            << Steps{{"o"}, {"+[lua] @CRVN@ {\"n\":1}\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n", "3"}};
+        QTest::newRow("all after the first marker, spaces of any kind trimmed, nothing twice")
+            << Steps{{"o"}, {"+@CRVN@\u3000\t a@CRVN@\u00a0 \r\n", "a@CRVN@\u00a0 \r"}, {"+"}};
         QTest::newRow("a line counts once its line feed arrives, a cut character joined with its rest")
-            << Steps{{S::open},
-                     {S::append, "@CRVN@ Z\xc3"},
-                     {S::append, "\xbc 1"},
-                     {S::append, "\n", "Z\u00fc 1"}};
+            << Steps{{"o"}, {"+@CRVN@ Z\xc3"}, {"+\xbc 1"}, {"+\n", "Z\u00fc 1"}};
         QTest::newRow("an unfinished line at open is dropped; so is one at a re-open")
-            << Steps{{S::append, "@CRVN@{\"old\""},
-                     {S::open},
-                     {S::append, ":1}\n@CRVN@ 1\n", "1"},
-                     {S::append, "@CRVN@ half"},
-                     {S::appendUnpolled, "\n@CRVN@ skipped\n"},
-                     {S::open},
-                     {S::append, "@CRVN@ 2\n", "2"}};
+            << Steps{{"+@CRVN@{\"old\""}, {"o"}, {"+:1}\n@CRVN@ 1\n", "1"}, {"+@CRVN@ half"},
+                     {"~\n@CRVN@ skipped\n"}, {"o"}, {"+@CRVN@ 2\n", "2"}};
         QTest::newRow("invalid bytes spoil only their own line, and are never seen again")
-            << Steps{{S::open},
-                     {S::append, "@CRVN@ 1\n@CRVN@ \xff\n\xc0\xaf\n", "1"},
-                     {S::append, "\xed\xa0\x80\n@CRVN@ 2\n\xfe\n", "2"},
-                     {S::append, "\xf0\x9f"},
-                     {S::append, "\n"}};
+            << Steps{{"o"}, {"+@CRVN@ 1\n@CRVN@ \xff\n\xc0\xaf\n", "1"},
+                     {"+\xed\xa0\x80\n@CRVN@ 2\n\xfe\n", "2"}, {"+\xf0\x9f"}, {"+\n"}};
         QTest::newRow("an over-long line is ignored whole, over several polls, the lines around it are not")
-            << Steps{{S::open},
-                     {S::append, "@CRVN@ 1\n@CRVN@" + longLine + "\n", "1"},
-                     {S::append, "@CRVN@" + longLine},
-                     {S::append, "@CRVN@ tail\n"},
-                     {S::append, "@CRVN@ 2\n" + longLine + "\n", "2"}};
+            << Steps{{"o"}, {"+@CRVN@ 1\n@CRVN@" + longLine + "\n", "1"}, {"+@CRVN@" + longLine},
+                     {"+@CRVN@ tail\n"}, {"+@CRVN@ 2\n" + longLine + "\n", "2"}};
         QTest::newRow("a poll reads no further back than its scan")
-            << Steps{{S::open},
-                     {S::append, "@CRVN@ far\n" + QByteArray(70, '\n')},
-                     {S::append, "@CRVN@ near\n", "near"}};
-        QTest::newRow(
-            "shorter, replaced with a half line carried, removed and back: each read from its start")
-            << Steps{{S::append, "a long line of game output\n"},
-                     {S::open},
-                     {S::rewrite, "@CRVN@ 1\n", "1"},
-                     {S::append, "@CRVN@ {\"half\""},
-                     {S::replace, "@CRVN@ new\nnoise that makes this file longer\n", "new"},
-                     {S::remove},
-                     {S::append, "0123456789\n@CRVN@ 2\n", "2"}};
-        QTest::newRow("reset stops following") << Steps{{S::open}, {S::reset}, {S::append, "@CRVN@ 1\n"}};
+            << Steps{{"o"}, {"+@CRVN@ far\n" + QByteArray(70, '\n')}, {"+@CRVN@ near\n", "near"}};
+        QTest::newRow("shorter, replaced with a half line carried, removed and back: read from the start")
+            << Steps{{"+a long line of game output\n"}, {"o"}, {"=@CRVN@ 1\n", "1"}, {"+@CRVN@ {\"half\""},
+                     {">@CRVN@ new\nnoise that makes this file longer\n", "new"}, {"x"},
+                     {"+0123456789\n@CRVN@ 2\n", "2"}};
+        QTest::newRow("reset stops following") << Steps{{"o"}, {"r"}, {"+@CRVN@ 1\n"}};
+        // clang-format on
     }
 
     // Two tailers with a 24-byte line limit and a 64-byte scan: one reads in 64 KiB blocks, one in
@@ -118,7 +95,7 @@ private slots:
         LogTailer wide({24, 64 * 1024, 64}), narrow({24, 3, 64});
         for (const Step &step : steps) {
             apply(step, {&wide, &narrow});
-            if (step.op != Step::open && step.op != Step::reset && step.op != Step::appendUnpolled) {
+            if (QByteArray("+=>x").contains(step.action.at(0))) {
                 QCOMPARE(wide.poll().value_or("-"), step.expected);
                 QCOMPARE(narrow.poll().value_or("-"), step.expected);
             }

@@ -21,39 +21,38 @@ class TestPresentation : public QObject
     Q_OBJECT
 
 private slots:
-    // The status line and the game card's second line, each with its tone, from the model's state:
-    // code valid, sync on, game running, server state, last sync, message, log followed.
+    // The status line with its tone, from the model's state: code valid, sync on, game running,
+    // server state, last sync, message; then the game card's second line, which also asks whether the
+    // log is followed.
     void statusAndGameLines()
     {
         using S = ServerState;
         const QString cut = QString(199, u'x') + u'\u2026';
-        const std::pair<Presentation::Status, QString> rows[] = {
-            {{false, false, false, S::idle, {}, {}, true},
-             "Enter a valid link code first/text3 Not running/text2"},
-            {{false, true, true, S::connected, fivePastTwo, {}, true},
-             "Enter a valid link code first/text3 Running/text2"},
-            {{true, false, true, S::rejected, {}, "No", true}, "Off/text3 Running/text2"},
-            {{true, true, false, S::idle, {}, {}, true}, "Waiting for game/text2 Not running/text2"},
-            {{true, true, true, S::idle, {}, {}, true}, "Waiting for game data/text2 Running/text2"},
-            {{true, true, true, S::connected, fivePastTwo, {}, true},
-             "Live, last sync 2:05:09 PM/green Running/text2"},
-            {{true, true, false, S::connected, {}, {}, true}, "Live/green Not running/text2"},
-            {{true, true, true, S::unreachable, fivePastTwo, "x", true},
-             "Server unreachable/red Running/text2"},
-            {{true, true, true, S::rejected, {}, "Bad payload from game", true},
-             "Bad payload from game/red Running/text2"},
-            {{true, true, true, S::rejected, {}, "", true}, "/red Running/text2"},
-            {{true, true, false, S::rejected, {}, QString(120000, u'x'), true},
-             cut + "/red Not running/text2"},
-            {{true, true, false, S::rejected, {}, {}, true}, "Rejected/red Not running/text2"},
-            {{true, true, true, S::idle, {}, {}, false},
-             "Waiting for game data/text2 Running, but its log was not found/red"},
-            {{true, false, true, S::idle, {}, {}, false}, "Off/text3 Running/text2"}};
         const QMetaEnum tone = QMetaEnum::fromType<Tone>();
+        const std::pair<Presentation::Status, QString> rows[] = {
+            {{false, false, false, S::idle, {}, {}}, "Enter a valid link code first/text3"},
+            {{false, true, true, S::connected, fivePastTwo, {}}, "Enter a valid link code first/text3"},
+            {{true, false, true, S::rejected, {}, "No"}, "Off/text3"},
+            {{true, true, false, S::idle, {}, {}}, "Waiting for game/text2"},
+            {{true, true, true, S::idle, {}, {}}, "Waiting for game data/text2"},
+            {{true, true, true, S::connected, fivePastTwo, {}}, "Live, last sync 2:05:09 PM/green"},
+            {{true, true, false, S::connected, {}, {}}, "Live/green"},
+            {{true, true, true, S::unreachable, fivePastTwo, "x"}, "Server unreachable/red"},
+            {{true, true, true, S::rejected, {}, "Bad payload from game"}, "Bad payload from game/red"},
+            {{true, true, true, S::rejected, {}, ""}, "/red"},
+            {{true, true, false, S::rejected, {}, QString(120000, u'x')}, cut + "/red"},
+            {{true, true, false, S::rejected, {}, {}}, "Rejected/red"}};
         for (const auto &[status, expected] : rows)
             QCOMPARE(Presentation::statusLine(status, unitedStates) + '/' +
-                         tone.valueToKey(int(Presentation::statusTone(status))) + ' ' +
-                         Presentation::gameState(status) + '/' +
+                         tone.valueToKey(int(Presentation::statusTone(status))),
+                     expected);
+        const std::pair<Presentation::Status, QString> games[] = {
+            {{true, true, false, S::idle, {}, {}, true}, "Not running/text2"},
+            {{true, true, true, S::idle, {}, {}, true}, "Running/text2"},
+            {{true, true, true, S::idle, {}, {}, false}, "Running, but its log was not found/red"},
+            {{true, false, true, S::idle, {}, {}, false}, "Running/text2"}}; // sync off: no log sought
+        for (const auto &[status, expected] : games)
+            QCOMPARE(Presentation::gameState(status) + '/' +
                          tone.valueToKey(int(Presentation::gameStateTone(status))),
                      expected);
     }
