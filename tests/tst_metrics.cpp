@@ -9,17 +9,15 @@ namespace {
 // A record as one line, each present field as key=value: "b=1 l=2 d=x", or "none" for no record.
 QString shown(const std::optional<Metrics> &m)
 {
-    if (!m)
-        return "none";
     QStringList fields;
-    const auto add = [&](const char *key, auto value) {
+    const auto add = [&](const char *key, const auto &value) {
         if (value)
             fields << key + QVariant::fromValue(*value).toString();
     };
-    add("b=", m->balance), add("e=", m->earnings), add("l=", m->lines), add("o=", m->onTime),
-        add("v=", m->vehicles);
-    add("d=", m->date);
-    return fields.join(' ');
+    if (m)
+        add("b=", m->balance), add("e=", m->earnings), add("l=", m->lines), add("o=", m->onTime),
+            add("v=", m->vehicles), add("d=", m->date);
+    return m ? fields.join(' ') : "none";
 }
 
 } // namespace
@@ -52,7 +50,6 @@ private slots:
             {R"({"balance":" 1500","earnings":"1500 ","onTime":"1,500","lines":"","vehicles":"\t1","date":"d"})",
              "d=d"},
             {R"({"balance":"1\u00002","date":"d"})", "d=d"},
-            {R"({"date":5,"balance":1})", "b=1"},
             {R"({"balance":null,"earnings":[1],"onTime":{"v":1},"vehicles":true,"lines":false,"date":"d"})",
              "d=d"},
             {R"({"balance":"inf","earnings":"-Infinity","lines":"nan","vehicles":"inf","date":"d"})",
@@ -63,11 +60,9 @@ private slots:
             {R"({"balance":"1e400"})", "b=inf"},
             {R"({"balance":1e400,"date":"d"})",
              "none"}, // a JSON number beyond double range spoils the payload
-            {R"({"lines":1,"lines":2})", "l=2"},
+            {R"({"lines":1,"lines":2,"date":5})", "l=2"},
             {R"({"Balance":1,"LINES":2,"Date":"x"})", "none"},
             {"[1,2]", "none"},
-            {"12", "none"},
-            {"balance=12", "none"},
             {"", "none"}};
         for (const auto &[payload, record] : payloadAndRecord)
             QCOMPARE(shown(Metrics::fromPayload(payload)), record);
