@@ -24,24 +24,31 @@ class Failure(Exception):
     pass
 
 
+def check(condition, failure):
+    if not condition:
+        raise Failure(failure)
+
+
 def wait_for(what, predicate, timeout=30):
     deadline = time.monotonic() + timeout
     while not (result := predicate()):
-        if time.monotonic() > deadline:
-            raise Failure(f"never saw {what}")
+        check(time.monotonic() < deadline, f"never saw {what}")
         time.sleep(0.3)
     return result
 
 
 def xdotool(*arguments):
-    subprocess.run(["xdotool", *arguments], check=True)
+    return subprocess.run(["xdotool", *arguments], capture_output=True).returncode == 0
 
 
 def focus_window():
     """Brings the bridge's window to the front and gives it the keyboard (openbox may take a while)."""
-    wait_for("the window focused", lambda: subprocess.run(
-        ["xdotool", "search", "--sync", "--name", "^Corvane Bridge$", "windowactivate", "--sync"],
-        capture_output=True).returncode == 0)
+    wait_for("the window focused", lambda: xdotool("search", "--sync", "--name", "^Corvane Bridge$",
+                                                   "windowactivate", "--sync"))
+
+
+def close_window():
+    subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)
 
 
 class Bridge:
@@ -51,8 +58,8 @@ class Bridge:
         self.process = subprocess.Popen([os.path.join(build, "CorvaneBridge/corvane-bridge"), *arguments],
                                         env=sandbox.app_environment(home, language))
 
-    def controls(self):
-        """[(role, name, description, checked, showing)] of the window, or [] while it has none."""
+    def showing(self, role, name=None, description=None):
+        """[(name, checked)] of the controls on screen with that role (and name, and description)."""
         import pyatspi
         found = []
 
@@ -60,8 +67,9 @@ class Bridge:
             if node is None:  # gone while the tree changes; the next look sees the rest
                 return
             states = node.getState()
-            found.append((node.getRoleName(), node.name, node.description, states.contains(pyatspi.STATE_CHECKED),
-                          states.contains(pyatspi.STATE_SHOWING)))
+            if (states.contains(pyatspi.STATE_SHOWING) and node.getRoleName() == role and name in (None, node.name)
+                    and description in (None, node.description)):
+                found.append((node.name, states.contains(pyatspi.STATE_CHECKED)))
             for i in range(node.childCount):
                 walk(node.getChildAtIndex(i))
         try:
@@ -73,30 +81,24 @@ class Bridge:
             return []
         return found
 
-    def showing(self, role, name=None, description=None):
-        return [c for c in self.controls() if c[4] and c[0] == role and name in (None, c[1])
-                and description in (None, c[2])]
-
-    def status(self):
-        line = self.showing("label", description="Sync status")
-        return line[0][1] if line else None
-
     def wait_for_status(self, pattern):
-        wait_for(f"the status line {pattern!r} (it reads {self.status()!r})",
-                 lambda: re.fullmatch(pattern, self.status() or ""))
+        wait_for(f"the status line {pattern!r}", lambda: [line for line, _ in self.showing("label", None, "Sync status")
+                                                          if re.fullmatch(pattern, line)])
 
-    def has_window(self):
-        return bool(self.showing("frame"))
+    def windows(self):
+        return len(self.showing("frame"))
+
+    def exits(self, status):
+        return self.process.wait(timeout=30) == status
 
 
 def tray_icon():
     """The centre of the bridge's icon in trayer's panel."""
     tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
     icon = re.search(r'"Corvane Bridge": \("corvane-bridge" "Corvane Bridge"\)\s+(\d+)x(\d+)\+0\+0\s+\+(\d+)\+(\d+)', tree)
-    if not icon:
-        return None
-    w, h, x, y = map(int, icon.groups())
-    return str(x + w // 2), str(y + h // 2)
+    if icon:
+        w, h, x, y = map(int, icon.groups())
+        return str(x + w // 2), str(y + h // 2)
 
 
 def tray_menu(*keys):
@@ -107,10 +109,8 @@ def tray_menu(*keys):
 
 def expect_upload(dashboard, payload):
     request = dashboard.next_request(timeout=30)
-    if request is None:
-        raise Failure(f"the dashboard received nothing; expected {payload}")
-    if json.loads(request[1]) != {"code": "ABC123", "source": "mac-bridge", "data": payload}:
-        raise Failure(f"the dashboard received {request[1]}")
+    check(request and json.loads(request[1]) == {"code": "ABC123", "source": "mac-bridge", "data": payload},
+          f"the dashboard received {request}; expected {payload}")
 
 
 def append(log, *payloads):
@@ -118,9 +118,10 @@ def append(log, *payloads):
         f.write("".join(f"[game] state @CRVN@ {json.dumps(p)}\n" for p in payloads))
 
 
-def settings(home):
+def saved(home):
+    """The link code and the switch, as the settings file holds them."""
     path = os.path.join(home, ".config/Corvane/Corvane Bridge.conf")
-    return open(path).read().split() if os.path.exists(path) else []
+    return {"linkCode=ABC123", "bridgeEnabled=true"} <= set(open(path).read().split() if os.path.exists(path) else [])
 
 
 def story(build, scratch):
@@ -129,7 +130,6 @@ def story(build, scratch):
     newer = sandbox.add_log(home, 222, time.time() - 10, sandbox.PROTON_USERDATA)  # the Proton prefix
     dashboard = sandbox.Dashboard(build)
     bridge = Bridge(build, home)
-    wait_for("the window", bridge.has_window)
 
     # The player types the end of the code, goes back to its start to type the rest with a hyphen
     # (the cursor stays where the player types), and turns sync on, with the keyboard.
@@ -140,15 +140,14 @@ def story(build, scratch):
     xdotool("key", "Home")
     xdotool("type", "--delay", "50", "ab-")
     xdotool("key", "Tab", "space")
-    wait_for("the switch on", lambda: [c for c in bridge.showing("check box", "Sync to dashboard") if c[3]])
-    wait_for("the settings saved", lambda: {"linkCode=ABC123", "bridgeEnabled=true"} <= set(settings(home)))
+    wait_for("the switch on", lambda: bridge.showing("check box", "Sync to dashboard") == [("Sync to dashboard", True)])
+    wait_for("the settings saved", lambda: saved(home))
     bridge.wait_for_status("Waiting for game")
-    if not bridge.showing("push button", "Launch game"):
-        raise Failure("no Launch game button while the game is not running")
+    check(bridge.showing("push button", "Launch game"), "no Launch game button while the game is not running")
     xdotool("key", "ctrl+n")  # another window on the same bridge; Ctrl+W closes it again
-    wait_for("a second window", lambda: len(bridge.showing("frame")) == 2)
+    wait_for("a second window", lambda: bridge.windows() == 2)
     xdotool("key", "ctrl+w")
-    wait_for("one window again", lambda: len(bridge.showing("frame")) == 1)
+    wait_for("one window again", lambda: bridge.windows() == 1)
 
     # The game starts under Proton after the bridge: a process the kernel names "TransportFever3" (a copy
     # of sleep, its file name cut to 15 characters) with the game's Windows path as its first argument.
@@ -163,21 +162,18 @@ def story(build, scratch):
     bridge.wait_for_status(r"Live, last sync \d.*")
     wait_for("the figures", lambda: bridge.showing("label", "Lines: 15"))
 
-    # The window closes; the bridge goes on syncing, and its tray icon brings the window back.
-    subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)
-    wait_for("the window gone", lambda: not bridge.has_window())
+    # The window closes; the bridge goes on syncing, and its tray icon brings the window back. Closed
+    # again, a second start shows one and steps aside.
+    close_window()
+    wait_for("the window gone", lambda: bridge.windows() == 0)
     append(newer, {"seq": 3})
     expect_upload(dashboard, {"seq": 3})
     xdotool("mousemove", *wait_for("the tray icon", tray_icon), "click", "1")
-    wait_for("the window back from the tray", bridge.has_window)
-
-    # A second start with no window open shows one and steps aside.
-    subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)
-    wait_for("the window gone", lambda: not bridge.has_window())
-    second = Bridge(build, home)
-    if second.process.wait(timeout=30) != 0:
-        raise Failure("a second start did not step aside with status 0")
-    wait_for("the window opened by a second start", bridge.has_window)
+    wait_for("the window back from the tray", bridge.windows)
+    close_window()
+    wait_for("the window gone", lambda: bridge.windows() == 0)
+    check(Bridge(build, home).exits(0), "a second start did not step aside with status 0")
+    wait_for("the window opened by a second start", bridge.windows)
 
     # From the tray menu's end: "Start at login" writes the autostart entry and removes it again;
     # "Quit Corvane Bridge" ends the bridge, and the settings stay.
@@ -187,10 +183,8 @@ def story(build, scratch):
     tray_menu("Up", "Up", "Return")
     wait_for("the autostart entry removed", lambda: not os.path.exists(autostart))
     tray_menu("Up", "Return")
-    if bridge.process.wait(timeout=30) != 0:
-        raise Failure("quitting from the tray did not end with status 0")
-    if not {"linkCode=ABC123", "bridgeEnabled=true"} <= set(settings(home)):
-        raise Failure(f"the settings after quitting: {settings(home)}")
+    check(bridge.exits(0), "quitting from the tray did not end with status 0")
+    check(saved(home), "the settings are lost after quitting")
     game.kill()
     dashboard.stop()
 
@@ -207,21 +201,17 @@ def story(build, scratch):
     focus_window()
     xdotool("key", "Tab", "Tab", "space")  # the field, then the switch
     wait_for("the unsaved settings told", lambda: bridge.showing("label", "Einstellungen nicht gespeichert"))
-    if Bridge(build, home).process.wait(timeout=30) != 0:
-        raise Failure("with the lock in the cache, a second start did not step aside")
-    subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)
-    if bridge.process.wait(timeout=30) != 0:
-        raise Failure("closing the last window without a tray did not quit")
+    check(Bridge(build, home).exits(0), "with the lock in the cache, a second start did not step aside")
+    close_window()
+    check(bridge.exits(0), "closing the last window without a tray did not quit")
 
     # The command line, also without a display.
     program = os.path.join(build, "CorvaneBridge/corvane-bridge")
     usage = subprocess.run([program, "--bogus"], capture_output=True, text=True, env=sandbox.app_environment(home))
-    if usage.returncode != 2 or usage.stderr.count("\n") != 1:
-        raise Failure(f"an unknown option gave status {usage.returncode} and {usage.stderr!r}")
+    check(usage.returncode == 2 and usage.stderr.count("\n") == 1, f"an unknown option: {usage}")
     headless = {k: v for k, v in sandbox.app_environment(home).items() if k != "DISPLAY"}
     version = subprocess.run([program, "--version"], capture_output=True, text=True, env=headless)
-    if version.returncode != 0 or not version.stdout.startswith("Corvane Bridge "):
-        raise Failure(f"--version without a display gave status {version.returncode} and {version.stdout!r}")
+    check(version.returncode == 0 and version.stdout.startswith("Corvane Bridge "), f"--version without a display: {version}")
 
 
 def main():
