@@ -137,7 +137,11 @@ def idle(command, home, seconds=60):
 
 def make_home(scratch, name):
     """A home where sync is on with a valid code, and the game's log (returned too)."""
-    home = sandbox.make_home(scratch, name, {"linkCode": "BENCH1", "bridgeEnabled": "true"})
+    home = os.path.join(scratch, name)
+    os.makedirs(os.path.join(home, "run"), mode=0o700)
+    os.makedirs(os.path.join(home, ".config/Corvane"))
+    with open(os.path.join(home, ".config/Corvane/Corvane Bridge.conf"), "w") as f:
+        f.write("[General]\nlinkCode=BENCH1\nbridgeEnabled=true\n")
     return home, sandbox.add_log(home, 1, time.time())
 
 

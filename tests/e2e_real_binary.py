@@ -61,25 +61,15 @@ class Bridge:
     def showing(self, role, name=None, description=None):
         """[(name, checked)] of the controls on screen with that role (and name, and description)."""
         import pyatspi
-        found = []
 
-        def walk(node):
-            if node is None:  # gone while the tree changes; the next look sees the rest
-                return
-            states = node.getState()
-            if (states.contains(pyatspi.STATE_SHOWING) and node.getRoleName() == role and name in (None, node.name)
-                    and description in (None, node.description)):
-                found.append((node.name, states.contains(pyatspi.STATE_CHECKED)))
-            for i in range(node.childCount):
-                walk(node.getChildAtIndex(i))
+        def wanted(node):
+            return (node.getRoleName() == role and name in (None, node.name) and description in (None, node.description)
+                    and node.getState().contains(pyatspi.STATE_SHOWING))
         try:
-            for app in pyatspi.Registry.getDesktop(0):
-                if app and app.get_process_id() == self.process.pid:
-                    for window in app:
-                        walk(window)
+            return [(node.name, node.getState().contains(pyatspi.STATE_CHECKED)) for app in pyatspi.Registry.getDesktop(0)
+                    if app and app.get_process_id() == self.process.pid for node in pyatspi.findAllDescendants(app, wanted)]
         except Exception:  # an accessible that went away under our feet: look again later
             return []
-        return found
 
     def wait_for_status(self, pattern):
         wait_for(f"the status line {pattern!r}", lambda: [line for line, _ in self.showing("label", None, "Sync status")
@@ -125,7 +115,8 @@ def saved(home):
 
 
 def story(build, scratch):
-    home = sandbox.make_home(scratch, "player")
+    home = os.path.join(scratch, "player")
+    os.makedirs(os.path.join(home, "run"), mode=0o700)  # its runtime folder
     older = sandbox.add_log(home, 111, time.time() - 100)
     newer = sandbox.add_log(home, 222, time.time() - 10, sandbox.PROTON_USERDATA)  # the Proton prefix
     dashboard = sandbox.Dashboard(build)
@@ -142,7 +133,6 @@ def story(build, scratch):
     xdotool("key", "Tab", "space")
     wait_for("the switch on", lambda: bridge.showing("check box", "Sync to dashboard") == [("Sync to dashboard", True)])
     wait_for("the settings saved", lambda: saved(home))
-    bridge.wait_for_status("Waiting for game")
     check(bridge.showing("push button", "Launch game"), "no Launch game button while the game is not running")
     xdotool("key", "ctrl+n")  # another window on the same bridge; Ctrl+W closes it again
     wait_for("a second window", lambda: bridge.windows() == 2)

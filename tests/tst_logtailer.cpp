@@ -10,7 +10,7 @@
 
 // What happens to the log, then what the poll after it returns ("-" for nothing). The action's first
 // character says what happens: '+' append, '=' rewrite shorter, '>' replace by another file, 'x'
-// remove; and with no poll after it: '~' append, 'o' open, 'r' reset.
+// remove; and with no poll after it: '~' append, 'o' open.
 struct Step
 {
     QByteArray action;
@@ -49,8 +49,8 @@ class TestLogTailer : public QObject
             QVERIFY(QFile::remove(log()));
             return;
         }
-        for (LogTailer *tailer : tailers)
-            step.action == "o" ? tailer->open(log()) : tailer->reset();
+        for (LogTailer *tailer : tailers) // 'o'
+            tailer->open(log());
     }
 
 private slots:
@@ -83,7 +83,6 @@ private slots:
             << Steps{{"+a long line of game output\n"}, {"o"}, {"=@CRVN@ 1\n", "1"}, {"+@CRVN@ {\"half\""},
                      {">@CRVN@ new\nnoise that makes this file longer\n", "new"}, {"x"},
                      {"+0123456789\n@CRVN@ 2\n", "2"}};
-        QTest::newRow("reset stops following") << Steps{{"o"}, {"r"}, {"+@CRVN@ 1\n"}};
         // clang-format on
     }
 
@@ -116,25 +115,12 @@ private slots:
         QCOMPARE(unreadable, std::nullopt);
         QVERIFY(QFile::setPermissions(log(), QFile::ReadOwner | QFile::WriteOwner));
         QCOMPARE(tailer.poll(), "1");
-        for (const char *special : {"/dev/zero", "/dev/urandom", "fifo"}) {
+        for (const char *special : {"/dev/zero", "fifo"}) {
             QFile::remove(log());
             QVERIFY(special == QByteArray("fifo") ? ::mkfifo(QFile::encodeName(log()), 0600) == 0
                                                   : QFile::link(special, log()));
             QCOMPARE(tailer.poll(), std::nullopt);
         }
-    }
-
-    // 8 GiB without a line feed (sparse, so it costs no disk): the window must not wait on it.
-    void aHugeAppendIsReadOnlyAtItsEnd()
-    {
-        LogTailer tailer;
-        tailer.open(log());
-        QFile file(log());
-        QVERIFY(file.open(QIODevice::ReadWrite) && file.resize(8LL << 30));
-        QCOMPARE(tailer.poll(), std::nullopt);
-        file.close();
-        write(log(), "@CRVN@{\"tail\":1}\n@CRVN@{\"after\":1}\n", QIODevice::Append);
-        QCOMPARE(tailer.poll(), "{\"after\":1}");
     }
 };
 

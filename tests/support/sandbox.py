@@ -103,17 +103,6 @@ class Dashboard:
         self.process.wait()
 
 
-def make_home(scratch, name, settings=None):
-    """A home with a runtime folder and, given `settings`, the bridge's settings file."""
-    home = os.path.join(scratch, name)
-    os.makedirs(os.path.join(home, "run"), mode=0o700)
-    if settings is not None:
-        os.makedirs(os.path.join(home, ".config/Corvane"))
-        with open(os.path.join(home, ".config/Corvane/Corvane Bridge.conf"), "w") as f:
-            f.write("[General]\n" + "".join(f"{k}={v}\n" for k, v in settings.items()))
-    return home
-
-
 PROTON_USERDATA = ".local/share/Steam/steamapps/compatdata/3493540/pfx/drive_c/Program Files (x86)/Steam/userdata"
 
 
