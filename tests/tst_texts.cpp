@@ -7,7 +7,6 @@
 
 using ServerState = AppModel::ServerState;
 using Tone = Presentation::Tone;
-using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -120,25 +119,16 @@ private slots:
         const std::optional<double> none;
         const double nan = qQNaN(), inf = qInf();
         const QLocale french(QLocale::French, QLocale::France);
+        // clang-format off
         const std::tuple<char, std::optional<double>, QLocale, QString> rows[] = {
-            {'$', 1234.5, unitedStates, "$1,234"}, // half to even
-            {'$', 1235.5, unitedStates, "$1,236"},
-            {'$', -2500, unitedStates, "$-2,500"},
-            {'$', 1e20, unitedStates, "$100,000,000,000,000,000,000"},
-            {'$', 1234567.5, germany, "$1.234.568"},
-            {'$', -1234567.5, french, "$-1\u202f234\u202f568"},
-            {'$', none, unitedStates, "-"},
-            {'$', nan, germany, "-"},
-            {'$', -inf, germany, "-"},
-            {'%', 87.9, germany, "87%"},
-            {'%', -0.5, germany, "0%"},
-            {'%', 0.93, germany, "0%"},
-            {'%', -3.7, germany, "-3%"},
-            {'%', none, germany, "-"},
-            {'%', nan, germany, "-"},
-            {'%', 1e300, germany, "-"},
-            {'#', 1000, germany, "1000"},
-            {'#', none, germany, "-"}};
+            {'$', 1234.5, unitedStates, "$1,234"}, {'$', 1235.5, unitedStates, "$1,236"}, // half to even
+            {'$', -2500, unitedStates, "$-2,500"}, {'$', 1e20, unitedStates, "$100,000,000,000,000,000,000"},
+            {'$', 1234567.5, germany, "$1.234.568"}, {'$', -1234567.5, french, "$-1\u202f234\u202f568"},
+            {'$', none, unitedStates, "-"}, {'$', nan, germany, "-"}, {'$', -inf, germany, "-"},
+            {'%', 87.9, germany, "87%"}, {'%', -0.5, germany, "0%"}, {'%', 0.93, germany, "0%"},
+            {'%', -3.7, germany, "-3%"}, {'%', none, germany, "-"}, {'%', nan, germany, "-"},
+            {'%', 1e300, germany, "-"}, {'#', 1000, germany, "1000"}, {'#', none, germany, "-"}};
+        // clang-format on
         for (const auto &[kind, value, locale, text] : rows)
             QCOMPARE(kind == '$' ? Presentation::currency(value, locale)
                      : kind == '%'
@@ -151,16 +141,13 @@ private slots:
 
     void linkCodeWriteRule()
     {
+        // clang-format off
         const std::pair<QString, QString> typedAndStored[] = {
-            {"ab-12 cd", "AB12CD"},
-            {"abcdefghijklmnop", "ABCDEFGHIJKL"},
-            {"  ", ""},
-            {"ab\u00df12", "ABSS12"},
-            {"caf\u00e9ab", "CAF\u00c9AB"},
-            {"e\u0301abc", "E\u0301ABC"},
-            {"ab\u0661\u0662", "AB\u0661\u0662"},
-            {"a$b\U0001F680c!", "ABC"},
+            {"ab-12 cd", "AB12CD"}, {"abcdefghijklmnop", "ABCDEFGHIJKL"}, {"  ", ""},
+            {"ab\u00df12", "ABSS12"}, {"caf\u00e9ab", "CAF\u00c9AB"}, {"e\u0301abc", "E\u0301ABC"},
+            {"ab\u0661\u0662", "AB\u0661\u0662"}, {"a$b\U0001F680c!", "ABC"},
             {"\U0001D400bcdefghijklmn", "\U0001D400BCDEFGHIJKL"}}; // clusters, not units
+        // clang-format on
         for (const auto &[typed, stored] : typedAndStored)
             QCOMPARE(Presentation::linkCodeFrom(typed), stored);
     }
