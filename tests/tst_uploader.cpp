@@ -83,8 +83,8 @@ private slots:
             {{reply(200, {}, "Transfer-Encoding: chunked"), D::endless}, "rejected Server error 200"},
             {{"HTTP/1.1 103 Early Hints\r\nLink: </a>\r\n\r\n" + reply(200, R"({"ok":true})")},
              "unreachable"},
-            {{reply(200, R"({"ok")", "Content-Length: 11")}, "unreachable"}, // closed mid-body
-            {{{}, D::silent}, "unreachable"},
+            {{reply(200, R"({"ok")", "Content-Length: 11")}, "unreachable"},   // closed mid-body
+            {{{}, D::held}, "unreachable"},                                    // never released: not a byte
             {{reply(200, QByteArray(1000, ' ')), D::trickle}, "unreachable"}}; // the overall limit ends it
         for (const auto &[answer, outcome] : answersAndOutcomes) {
             HttpsTestServer server;

@@ -89,8 +89,6 @@ void HttpsTestServer::respond(QSslSocket *socket, const Answer &answer)
     switch (answer.delivery) {
     case D::held:
         m_held.append(socket);
-        [[fallthrough]];
-    case D::silent:
         return;
     case D::whole:
         socket->write(answer.bytes);

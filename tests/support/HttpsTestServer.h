@@ -23,8 +23,7 @@ public:
     {
         enum class Delivery {
             whole,   // at once, then the connection closes
-            held,    // whole, once the test calls releaseHeld()
-            silent,  // never a byte
+            held,    // whole, once the test calls releaseHeld(): never, unless it does
             trickle, // a byte every 100 ms
             endless, // then one-byte chunks for ever
         };
