@@ -151,7 +151,7 @@ def syncing(app, build, scratch):
     home, log = make_home(scratch, "syncing")
     shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3"))
     game = subprocess.Popen([os.path.join(scratch, "TransportFever3"), "infinity"])
-    dashboard = sandbox.Dashboard(build)
+    dashboard = sandbox.Dashboard(build, scratch)
     bridge = Process([app, "--background"], home)
     time.sleep(10)
     written = {}
@@ -164,8 +164,9 @@ def syncing(app, build, scratch):
         time.sleep(jitter.uniform(0.5, 1.5))
     cpu = cpu_seconds(bridge.popen.pid) - before
     delays = []
-    while request := dashboard.next_request(timeout=4):
-        delays.append(request[0] - written[json.loads(request[1])["data"]["seq"]])
+    time.sleep(4)  # the last line's upload
+    for at, body in dashboard.uploads():
+        delays.append(at - written[json.loads(body)["data"]["seq"]])
     bridge.stop()
     game.kill()
     dashboard.stop()

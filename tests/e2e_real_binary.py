@@ -97,10 +97,10 @@ def tray_menu(*keys):
     xdotool("key", *keys)
 
 
-def expect_upload(dashboard, payload):
-    request = dashboard.next_request(timeout=30)
-    check(request and json.loads(request[1]) == {"code": "ABC123", "source": "mac-bridge", "data": payload},
-          f"the dashboard received {request}; expected {payload}")
+def expect_uploads(dashboard, *payloads):
+    """Waits until the dashboard has received exactly these payloads, with the code and the source."""
+    wait_for(f"the uploads {payloads}", lambda: [json.loads(body) for _, body in dashboard.uploads()]
+             == [{"code": "ABC123", "source": "mac-bridge", "data": payload} for payload in payloads])
 
 
 def append(log, *payloads):
@@ -119,7 +119,7 @@ def story(build, scratch):
     os.makedirs(os.path.join(home, "run"), mode=0o700)  # its runtime folder
     older = sandbox.add_log(home, 111, time.time() - 100)
     newer = sandbox.add_log(home, 222, time.time() - 10, sandbox.PROTON_USERDATA)  # the Proton prefix
-    dashboard = sandbox.Dashboard(build)
+    dashboard = sandbox.Dashboard(build, scratch)
     bridge = Bridge(build, home)
 
     # The player types the end of the code, goes back to its start to type the rest with a hyphen
@@ -148,7 +148,7 @@ def story(build, scratch):
     time.sleep(0.5)
     append(older, {"balance": 1, "from": "the older account"})
     append(newer, {"balance": 2184350.4, "lines": 14, "seq": 1}, {"balance": 2184360.4, "lines": 15, "seq": 2})
-    expect_upload(dashboard, {"balance": 2184360.4, "lines": 15, "seq": 2})
+    expect_uploads(dashboard, {"balance": 2184360.4, "lines": 15, "seq": 2})
     bridge.wait_for_status(r"Live, last sync \d.*")
     wait_for("the figures", lambda: bridge.showing("label", "Lines: 15"))
 
@@ -157,7 +157,7 @@ def story(build, scratch):
     close_window()
     wait_for("the window gone", lambda: bridge.windows() == 0)
     append(newer, {"seq": 3})
-    expect_upload(dashboard, {"seq": 3})
+    expect_uploads(dashboard, {"balance": 2184360.4, "lines": 15, "seq": 2}, {"seq": 3})
     xdotool("mousemove", *wait_for("the tray icon", tray_icon), "click", "1")
     wait_for("the window back from the tray", bridge.windows)
     close_window()

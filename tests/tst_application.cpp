@@ -1,14 +1,71 @@
+#include "AppIdentity.h"
+#include "ApplicationShell.h"
 #include "LoginItem.h"
+#include "ModelRig.h"
 #include "SingleInstance.h"
+#include "WindowGroup.h"
 
-#include <QTest>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QSettings>
 
-// What the shipped binary cannot show through the end-to-end test.
+// What the shipped binary's end-to-end test cannot show: how the real QML window looks (rendered
+// offscreen, over a model whose game and log the test holds), and two rules of the application.
 class TestApplication : public QObject
 {
     Q_OBJECT
 
+    QTemporaryDir m_settingsDir;
+
 private slots:
+    void initTestCase()
+    {
+        AppIdentity::apply();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
+    }
+
+    // The one look check: the dark theme, and the logo's gradient from blueLight to blue with the
+    // white link across it. Then, in German and with the longest texts showing, nothing is cut or
+    // reaches past the window's edge.
+    void theWindowLooksDarkAndFitsInGerman()
+    {
+        Rig rig;
+        AppModel model(rig.collaborators());
+        WindowGroup windows(model);
+        QVERIFY(windows.openWindow());
+        QQuickWindow *window = windows.windows().last();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QCOMPARE(window->maximumWidth(), 420);
+        const auto *logo = window->findChild<QQuickItem *>("logo");
+        const auto looks = [&](QPointF at, QColor expected) {
+            const QColor found = window->grabWindow().pixelColor(logo->mapToScene(at).toPoint());
+            return qAbs(found.red() - expected.red()) + qAbs(found.green() - expected.green()) +
+                       qAbs(found.blue() - expected.blue()) <
+                   30;
+        };
+        QTRY_VERIFY(looks({9, 9}, QColor(0x4A, 0x9A, 0xE8))); // the Canvas paints on a later frame
+        QVERIFY(looks({29, 29}, QColor(0x2F, 0x82, 0xD6)));
+        QVERIFY(looks({18, 19}, Qt::white));
+        QVERIFY(looks({-10, -10}, QColor(0x0B, 0x14, 0x1D)));
+
+        QLocale::setDefault(QLocale::German);
+        ApplicationShell::useThePlayersLanguage();
+        QVERIFY(windows.openWindow());
+        window = windows.windows().last();
+        model.setLinkCode("ABCDEF123456");
+        model.setBridgeEnabled(true);
+        rig.logExists = false;
+        rig.gameRunning = true;
+        tick(model); // "Läuft, aber sein Protokoll fehlt", the longest line
+        for (const QQuickItem *item : window->findChildren<QQuickItem *>()) {
+            if (item->isVisible() && item->inherits("QQuickText")) {
+                const QString text = item->property("text").toString();
+                QVERIFY2(!item->property("truncated").toBool(), qPrintable(text));
+                QVERIFY2(item->mapToScene({item->width(), 0}).x() <= 400, qPrintable(text));
+            }
+        }
+    }
+
     // A desktop entry quotes " ` $ and \, then escapes every backslash once more, and % as %%.
     void theAutostartEntryQuotesTheProgram()
     {
@@ -23,5 +80,5 @@ private slots:
     }
 };
 
-QTEST_GUILESS_MAIN(TestApplication)
+QTEST_MAIN(TestApplication)
 #include "tst_application.moc"

@@ -4,12 +4,10 @@ local stand-in dashboard through its ordinary name resolution and certificate ch
 processes started here, and shows its window, tray icon and accessibility tree on a private X server.
 Needs root; run with Debian's /usr/bin/python3 (its pyatspi)."""
 import os
-import queue
 import select
 import shutil
 import subprocess
 import sys
-import threading
 import time
 
 
@@ -77,26 +75,16 @@ def start_x_server():
 class Dashboard:
     """The stand-in dashboard on port 443, accepting every upload."""
 
-    def __init__(self, build):
-        self.process = subprocess.Popen([os.path.join(build, "tests/dashboard_standin"), "443"],
-                                        stdout=subprocess.PIPE, text=True)
-        if not self.process.stdout.readline().startswith("listening"):
-            raise RuntimeError("the stand-in dashboard did not start")
-        # A reader of its own, so that lines arriving together are never left unseen in a buffer.
-        self.requests = queue.Queue()
-        threading.Thread(target=self._read, daemon=True).start()
+    def __init__(self, build, scratch):
+        self.log = os.path.join(scratch, "dashboard.log")
+        self.process = subprocess.Popen([os.path.join(build, "tests/dashboard_standin"), "443"], stdout=open(self.log, "w"))
+        while self.process.poll() is None and "listening" not in open(self.log).read():
+            time.sleep(0.1)
 
-    def _read(self):
-        for line in self.process.stdout:
-            _, at, body = line.rstrip("\n").split(" ", 2)
-            self.requests.put((int(at), body))
-
-    def next_request(self, timeout):
-        """(arrival in ms since 1970, body) of the next upload, or None."""
-        try:
-            return self.requests.get(timeout=timeout)
-        except queue.Empty:
-            return None
+    def uploads(self):
+        """[(arrival in ms since 1970, body)] of every upload so far."""
+        lines = [line.rstrip("\n").split(" ", 2) for line in open(self.log) if line.startswith("received ")]
+        return [(int(at), body) for _, at, body in lines]
 
     def stop(self):
         self.process.kill()
