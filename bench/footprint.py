@@ -142,7 +142,7 @@ def make_home(scratch, name):
     os.makedirs(os.path.join(home, ".config/Corvane"))
     with open(os.path.join(home, ".config/Corvane/Corvane Bridge.conf"), "w") as f:
         f.write("[General]\nlinkCode=BENCH1\nbridgeEnabled=true\n")
-    return home, sandbox.add_log(home, 1, time.time())
+    return home, sandbox.add_log(home)
 
 
 def syncing(app, build, scratch):
@@ -169,7 +169,7 @@ def syncing(app, build, scratch):
         delays.append(at - written[json.loads(body)["data"]["seq"]])
     bridge.stop()
     game.kill()
-    dashboard.stop()
+    dashboard.process.kill()
     return cpu, delays
 
 

@@ -54,6 +54,7 @@ private slots:
             {"", "", false},
             {"linkCode=abc123\nbridgeEnabled=true\n", "ABC123", true},
             {"linkCode=stra\u00dfe1\nbridgeEnabled=yes\n", "STRASSE1", false},
+            {"linkCode=" + QByteArray(10000, 'a'), QString(10000, 'A'), false},
             {QByteArray("\x00\x01\xff\xfe[[[=\n\x02", 9), "", false}};
         for (const auto &[contents, linkCode, bridgeEnabled] : files) {
             QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).path()));

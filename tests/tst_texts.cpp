@@ -37,12 +37,11 @@ class TestTexts : public QObject
 
 private slots:
     // CTest runs this test again in a German session, where the C library reads "1,5" as a number
-    // once Qt has taken the locale from the environment. The figures must not change with it.
+    // once Qt has taken the locale from the environment (or the run proves nothing). The figures must
+    // not change with it.
     void initTestCase()
     {
-        if (qgetenv("LC_ALL").startsWith("de_DE"))
-            QVERIFY2(std::strtod("1,5", nullptr) == 1.5,
-                     "the German locale is missing (package locales-all)");
+        QVERIFY(!qgetenv("LC_ALL").startsWith("de_DE") || std::strtod("1,5", nullptr) == 1.5);
     }
 
     void fromPayload()
@@ -54,25 +53,21 @@ private slots:
             {R"({"earnings":1,"onTime":2,"vehicles":3})", "none"},    // these alone make no record
             {R"({"date":""})", "d="},
             {R"({"lines":12.9,"vehicles":-3.7,"date":"d"})", "l=12 v=-3 d=d"}, // toward zero
-            {R"({"lines":"7","balance":"1500.25","earnings":"1e3","onTime":"-0x1p3"})",
-             "b=1500.25 e=1000 l=7 o=-8"},
+            {R"({"lines":"7","balance":"1.5","earnings":"1e3","onTime":"-0x1p3"})", "b=1.5 e=1000 l=7 o=-8"},
             {R"({"balance":" 1500","earnings":"1500 ","onTime":"1,500","lines":"","vehicles":"\t1","date":"d"})",
              "d=d"},
             {R"({"balance":"1\u00002","date":"d"})", "d=d"},
-            {R"({"balance":null,"earnings":[1],"onTime":{"v":1},"vehicles":true,"lines":false,"date":"d"})",
+            {R"({"balance":null,"earnings":[1],"onTime":{},"vehicles":true,"lines":false,"date":"d"})",
              "d=d"},
-            {R"({"balance":"inf","earnings":"-Infinity","lines":"nan","vehicles":"inf","date":"d"})",
-             "b=inf e=-inf d=d"},
+            {R"({"balance":"inf","earnings":"-Infinity","lines":"nan","vehicles":"inf"})", "b=inf e=-inf"},
             {R"({"lines":1e19,"vehicles":-9.3e18,"balance":1e300})", "b=1e+300"}, // counts beyond 64 bits
             {R"({"lines":9.2e18,"vehicles":-9223372036854775808})",
              "l=9200000000000000000 v=-9223372036854775808"},
             {R"({"balance":"1e400"})", "b=inf"},
-            {R"({"balance":1e400,"date":"d"})",
-             "none"}, // a JSON number beyond double range spoils the payload
+            {R"({"balance":1e400,"date":"d"})", "none"}, // a JSON number beyond double range spoils it
             {R"({"lines":1,"lines":2,"date":5})", "l=2"},
             {R"({"Balance":1,"LINES":2,"Date":"x"})", "none"},
-            {"[1,2]", "none"},
-            {"", "none"}};
+            {"[1,2]", "none"}};
         for (const auto &[payload, record] : payloadAndRecord)
             QCOMPARE(shown(Metrics::fromPayload(payload)), record);
     }

@@ -51,9 +51,6 @@ private slots:
                  QJsonObject({{"code", "ab c1"},
                               {"source", "mac-bridge"},
                               {"data", QJsonDocument::fromJson(payload.toUtf8()).object()}}));
-        for (const char *bad : {"[1,2]", "12", "balance=12", ""}) // sends nothing
-            QCOMPARE(upload(server.url(), bad), "rejected Bad payload from game");
-        QCOMPARE(server.requests().size(), 1);
     }
 
     void answersAreClassified()
@@ -78,11 +75,10 @@ private slots:
             {json(400, R"({"error":42})"), "rejected Server error 400"},
             {json(407, R"({"error":"Sign in"})"), "rejected Sign in"},       // not a proxy's
             {json(302, R"({"error":"Moved away"})"), "rejected Moved away"}, // no Location
-            {json(200, "{\"ok\":true,\"pad\":\"" + QByteArray(70000, 'x') + "\"}"),
-             "rejected Server error 200"},
+            {json(200, QByteArray(70000, ' ') + R"({"ok":true})"),
+             "rejected Server error 200"}, // over 64 KiB
             {{reply(200, {}, "Transfer-Encoding: chunked"), D::endless}, "rejected Server error 200"},
-            {{"HTTP/1.1 103 Early Hints\r\nLink: </a>\r\n\r\n" + reply(200, R"({"ok":true})")},
-             "unreachable"},
+            {{"HTTP/1.1 103 Early Hints\r\n\r\n" + reply(200, R"({"ok":true})")}, "unreachable"},
             {{reply(200, R"({"ok")", "Content-Length: 11")}, "unreachable"},   // closed mid-body
             {{{}, D::held}, "unreachable"},                                    // never released: not a byte
             {{reply(200, QByteArray(1000, ' ')), D::trickle}, "unreachable"}}; // the overall limit ends it

@@ -21,9 +21,8 @@ std::optional<HttpsTestServer::Request> parse(const QByteArray &data)
 {
     const qsizetype headEnd = data.indexOf("\r\n\r\n");
     const QByteArray head = data.left(headEnd);
-    const qsizetype field = head.toLower().indexOf("\r\ncontent-length:") + 17;
-    const qsizetype length =
-        field < 17 ? 0 : head.mid(field, head.indexOf('\r', field) - field).trimmed().toLongLong();
+    const qsizetype field = head.indexOf("\r\nContent-Length: ") + 18; // as Qt writes it
+    const qsizetype length = field < 18 ? 0 : head.mid(field, head.indexOf('\r', field) - field).toLongLong();
     if (headEnd < 0 || data.size() < headEnd + 4 + length)
         return std::nullopt;
     return HttpsTestServer::Request{head, data.mid(headEnd + 4, length)};

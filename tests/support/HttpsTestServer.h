@@ -36,7 +36,7 @@ public:
 
     QUrl url() const
     {
-        return QUrl(QStringLiteral("https://127.0.0.1:%1/api/ingest.php").arg(m_server.serverPort()));
+        return QUrl("https://127.0.0.1:" + QString::number(m_server.serverPort()) + "/api/ingest.php");
     }
     void answerWith(const Answer &answer) { m_answer = answer; }
     void releaseHeld();

@@ -60,14 +60,13 @@ def background(command):
 def start_x_server():
     """Xvfb picks a free display itself and names it once it accepts clients."""
     ready, announce = os.pipe()
-    xvfb = subprocess.Popen(["Xvfb", "-displayfd", str(announce), "-nolisten", "tcp", "-screen", "0", "1280x1024x24"],
-                            pass_fds=(announce,), stderr=subprocess.DEVNULL)
+    subprocess.Popen(["Xvfb", "-displayfd", str(announce), "-nolisten", "tcp", "-screen", "0", "1280x1024x24"],
+                     pass_fds=(announce,), stderr=subprocess.DEVNULL)
     os.close(announce)
     with os.fdopen(ready) as numbers:
         if not select.select([numbers], [], [], 30)[0]:
             raise RuntimeError("Xvfb did not start")
         os.environ["DISPLAY"] = ":" + numbers.readline().strip()
-    return xvfb
 
 
 class Dashboard:
@@ -84,19 +83,15 @@ class Dashboard:
         lines = [line.rstrip("\n").split(" ", 2) for line in open(self.log) if line.startswith("received ")]
         return [(int(at), body) for _, at, body in lines]
 
-    def stop(self):
-        self.process.kill()
-        self.process.wait()
-
 
 PROTON_USERDATA = ".local/share/Steam/steamapps/compatdata/3493540/pfx/drive_c/Program Files (x86)/Steam/userdata"
 
 
-def add_log(home, account, modified, userdata=".local/share/Steam/userdata"):
-    log = os.path.join(home, userdata, str(account), "3493540/local/crash_dump/stdout.txt")
+def add_log(home, userdata=".local/share/Steam/userdata"):
+    """An empty game log of account 1 in `userdata`."""
+    log = os.path.join(home, userdata, "1/3493540/local/crash_dump/stdout.txt")
     os.makedirs(os.path.dirname(log))
     open(log, "w").close()
-    os.utime(log, (modified, modified))
     return log
 
 
