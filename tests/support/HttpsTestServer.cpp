@@ -96,15 +96,16 @@ void HttpsTestServer::respond(QSslSocket *socket, const Answer &answer)
     case D::trickle:
     case D::endless:
         const bool endless = answer.delivery == D::endless;
-        if (endless)
-            socket->write(answer.bytes);
+        const qsizetype head = endless ? answer.bytes.size() : answer.bytes.indexOf("\r\n\r\n") + 4;
+        socket->write(answer.bytes.left(head));
         auto *timer = new QTimer(socket);
-        connect(timer, &QTimer::timeout, socket, [socket, endless, bytes = answer.bytes, sent = 0]() mutable {
-            while (endless && socket->encryptedBytesToWrite() + socket->bytesToWrite() < 64 * 1024)
-                socket->write("1\r\n \r\n");
-            if (!endless && sent < bytes.size())
-                socket->write(bytes.mid(sent++, 1));
-        });
+        connect(timer, &QTimer::timeout, socket,
+                [socket, endless, body = answer.bytes.mid(head), sent = 0]() mutable {
+                    while (endless && socket->encryptedBytesToWrite() + socket->bytesToWrite() < 64 * 1024)
+                        socket->write("1\r\n \r\n");
+                    if (!endless && sent < body.size())
+                        socket->write(body.mid(sent++, 1));
+                });
         timer->start(endless ? 0 : 100);
     }
 }

@@ -24,8 +24,8 @@ public:
         enum class Delivery {
             whole,   // at once, then the connection closes
             held,    // whole, once the test calls releaseHeld(): never, unless it does
-            trickle, // a byte every 100 ms
-            endless, // then one-byte chunks for ever
+            trickle, // the status line and headers, then a byte of the body every 100 ms
+            endless, // the whole answer, then one-byte chunks for ever
         };
         QByteArray bytes = reply(200, R"({"ok":true})"); // status line, headers, body
         Delivery delivery = Delivery::whole;
