@@ -18,7 +18,7 @@ int main(int argc, char *argv[])
     const QDir output(QString::fromLocal8Bit(argv[1]));
     QQmlEngine engine;
     engine.addImportPath(QStringLiteral("qrc:/qt/qml")); // where the linked-in CorvaneBridge module lives
-    for (const int size : {16, 24, 32, 48, 64, 128, 256, 512}) {
+    for (const int size : {CORVANE_ICON_SIZES}) {
         QQmlComponent component(&engine);
         component.setData(QStringLiteral("import CorvaneBridge\nLogoMark { size: %1 }").arg(size).toUtf8(),
                           QUrl());
