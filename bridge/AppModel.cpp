@@ -2,6 +2,7 @@
 
 #include <QFutureWatcher>
 #include <QRegularExpression>
+#include <QThreadPool>
 #include <QtConcurrent>
 
 using namespace Qt::StringLiterals;
@@ -29,6 +30,18 @@ template<typename T, typename Handler> void whenReady(QObject *owner, QFuture<T>
         handler(watcher->result());
     });
     watcher->setFuture(std::move(future));
+}
+
+// A lookup may take seconds (a library on a slow share) or never end (a hung mount). It gets a thread
+// of its own, outside Qt's global pool, which the application would wait for when it quits.
+QThreadPool &lookupThread()
+{
+    static QThreadPool *const pool = [] {
+        auto *threads = new QThreadPool;
+        threads->setMaxThreadCount(1);
+        return threads;
+    }();
+    return *pool;
 }
 
 } // namespace
@@ -82,15 +95,23 @@ void AppModel::persist(const QString &key, const QVariant &value)
     store(m_settingsSaved, settings.status() == QSettings::NoError, &AppModel::settingsSavedChanged);
 }
 
+// One lookup at a time, off this thread: the window, the tray and Quit never wait for it.
 void AppModel::followNewestLog()
 {
-    const GameWatcher::LogLookup found = m_collaborators.findLog();
-    // Without a new log the tailer keeps following what it followed; where was searched is news.
-    emit willChange();
-    m_searchedFolders = found.searched;
-    if (found.path)
-        m_tailer.open(*found.path);
-    emit followedLogChanged();
+    if (m_lookingUp)
+        return;
+    m_lookingUp = true;
+    whenReady(this, QtConcurrent::run(&lookupThread(), m_collaborators.findLog),
+              [this](const GameWatcher::LogLookup &found) {
+                  m_lookingUp = false;
+                  // Without a new log the tailer keeps following what it followed; where was searched
+                  // is news.
+                  emit willChange();
+                  m_searchedFolders = found.searched;
+                  if (found.path && m_bridgeEnabled)
+                      m_tailer.open(*found.path);
+                  emit followedLogChanged();
+              });
 }
 
 void AppModel::stopFollowing()

@@ -47,7 +47,7 @@ public:
     struct Collaborators
     {
         std::function<bool()> isGameRunning = GameWatcher::isRunning; // runs on the thread pool
-        std::function<GameWatcher::LogLookup()> findLog = GameWatcher::lookUpLog;
+        std::function<GameWatcher::LogLookup()> findLog = GameWatcher::lookUpLog; // on a thread of its own
         QUrl endpoint = Uploader::endpoint();
         std::chrono::milliseconds period{3000};
     };
@@ -110,7 +110,8 @@ private:
     const Collaborators m_collaborators;
     LogTailer m_tailer;
     QTimer *m_timer = nullptr;
-    bool m_busy = false; // one poll-and-upload in flight
+    bool m_busy = false;      // one poll-and-upload in flight
+    bool m_lookingUp = false; // one log lookup in flight
 
     QString m_linkCode;
     bool m_bridgeEnabled = false;

@@ -68,7 +68,7 @@ bool isTransportFailure(QNetworkReply::NetworkError error)
            error == QNetworkReply::ProtocolFailure;
 }
 
-// One upload: posts the body, follows redirects that stay on HTTPS, keeps at most the answer limit of
+// One upload: posts the body, follows redirects that stay on the dashboard, keeps at most the answer limit of
 // what comes back, and settles the outcome once the last answer has ended. Deletes itself then.
 class Exchange : public QObject
 {
@@ -91,6 +91,8 @@ public:
 
     QFuture<Uploader::Result> post(const QUrl &url)
     {
+        if (m_origin.isEmpty())
+            m_origin = url;
         QNetworkRequest request(url);
         request.setHeader(QNetworkRequest::ContentTypeHeader, QByteArrayLiteral("application/json"));
         request.setTransferTimeout(int(m_limits.idle.count()));
@@ -124,7 +126,7 @@ private:
     void answered()
     {
         m_reply->deleteLater();
-        if (!m_answerTooLong)
+        if (!m_answerTooLong && m_reply->isOpen()) // not once a timeout has closed it
             keepAnswer();
         if (const std::optional<QUrl> next = redirectTarget(); next && ++m_redirects <= maxRedirects) {
             post(*next);
@@ -134,21 +136,29 @@ private:
         m_sizeCheck.stop();
         if (m_answerTooLong) // once Qt has dropped the pieces still queued for us
             QTimer::singleShot(1000, &network(), returnFreedMemory);
-        m_promise.addResult(outcome());
+        const Uploader::Result result = outcome();
+        // A connection that never answered (a handshake the other side left hanging) would stay in
+        // Qt's pool, and later uploads would queue behind it: the next one starts afresh.
+        if (result.kind == Uploader::Result::Kind::unreachable)
+            network().clearConnectionCache();
+        m_promise.addResult(result);
         m_promise.finish();
         deleteLater();
     }
 
     int status() const { return m_reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt(); }
 
-    // Only to HTTPS: a redirect must never send the link code in the clear.
+    // Only within the dashboard's own scheme, host and port: the link code goes to nobody else, and
+    // never in the clear.
     std::optional<QUrl> redirectTarget() const
     {
         const QUrl target = m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl();
         if (m_answerTooLong || status() / 100 != 3 || target.isEmpty())
             return std::nullopt;
         const QUrl next = m_reply->url().resolved(target);
-        return next.scheme() == "https"_L1 ? std::optional(next) : std::nullopt;
+        const bool sameOrigin = next.scheme() == m_origin.scheme() && next.host() == m_origin.host() &&
+                                next.port(443) == m_origin.port(443);
+        return sameOrigin ? std::optional(next) : std::nullopt;
     }
 
     Uploader::Result outcome() const
@@ -177,6 +187,7 @@ private:
     QPromise<Uploader::Result> m_promise;
     QTimer m_deadline; // a server trickling bytes must not hold an upload for ever
     QTimer m_sizeCheck;
+    QUrl m_origin; // where the upload was sent first
     QNetworkReply *m_reply = nullptr;
     QByteArray m_answer;
     bool m_answerTooLong = false;

@@ -21,8 +21,8 @@ std::optional<HttpsTestServer::Request> parse(const QByteArray &data)
 {
     const qsizetype headEnd = data.indexOf("\r\n\r\n");
     const QByteArray head = data.left(headEnd);
-    const qsizetype field = head.indexOf("\r\nContent-Length: ") + 18; // as Qt writes it
-    const qsizetype length = field < 18 ? 0 : head.mid(field, head.indexOf('\r', field) - field).toLongLong();
+    const qsizetype field = head.toLower().indexOf("\r\ncontent-length:") + 17;
+    const qsizetype length = field < 17 ? 0 : head.mid(field, head.indexOf('\r', field) - field).trimmed().toLongLong();
     if (headEnd < 0 || data.size() < headEnd + 4 + length)
         return std::nullopt;
     return HttpsTestServer::Request{head, data.mid(headEnd + 4, length)};
@@ -66,7 +66,7 @@ HttpsTestServer::HttpsTestServer(const QString &certificate, quint16 port)
                 if (const std::optional<Request> request = parse(received)) {
                     m_requests.append(*request);
                     emit requestReceived();
-                    respond(socket, m_answer);
+                    respond(socket, m_answers.size() > 1 ? m_answers.takeFirst() : m_answers.first());
                 }
             });
         }
@@ -75,11 +75,21 @@ HttpsTestServer::HttpsTestServer(const QString &certificate, quint16 port)
         qFatal("the test server cannot listen: %s", qPrintable(m_server.errorString()));
 }
 
+void HttpsTestServer::Server::incomingConnection(qintptr socket)
+{
+    if (hanging > 0) {
+        --hanging;
+        (new QTcpSocket(this))->setSocketDescriptor(socket); // connected, and silent until the server goes
+        return;
+    }
+    QSslServer::incomingConnection(socket);
+}
+
 void HttpsTestServer::releaseHeld()
 {
     for (QSslSocket *socket : std::exchange(m_held, {}))
         if (socket)
-            respond(socket, {m_answer.bytes});
+            respond(socket, {m_answers.first().bytes});
 }
 
 void HttpsTestServer::respond(QSslSocket *socket, const Answer &answer)

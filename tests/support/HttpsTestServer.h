@@ -38,7 +38,11 @@ public:
     {
         return QUrl("https://127.0.0.1:" + QString::number(m_server.serverPort()) + "/api/ingest.php");
     }
-    void answerWith(const Answer &answer) { m_answer = answer; }
+    void answerWith(const Answer &answer) { m_answers = {answer}; }
+    // One answer per request in turn; the last for every later one.
+    void answerInTurn(const QList<Answer> &answers) { m_answers = answers; }
+    // Leaves the next `count` connections without a TLS handshake, as a stuck front end would.
+    void hangHandshakes(int count) { m_server.hanging = count; }
     void releaseHeld();
     const QList<Request> &requests() const { return m_requests; }
     int openConnections() const { return m_openConnections; } // that neither side has closed yet
@@ -50,10 +54,16 @@ signals:
     void requestReceived();
 
 private:
+    struct Server : QSslServer
+    {
+        int hanging = 0;
+        void incomingConnection(qintptr socket) override;
+    };
+
     void respond(QSslSocket *socket, const Answer &answer);
 
-    QSslServer m_server;
-    Answer m_answer;
+    Server m_server;
+    QList<Answer> m_answers{Answer()};
     QList<Request> m_requests;
     int m_openConnections = 0;
     QList<QPointer<QSslSocket>> m_held;

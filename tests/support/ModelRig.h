@@ -3,10 +3,12 @@
 #include "AppModel.h"
 #include "HttpsTestServer.h"
 
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThread>
 
 #include <atomic>
 
@@ -30,6 +32,8 @@ struct Rig
         const auto checkGame = [this] { return ++gameChecks, gameRunning.load(); };
         const auto findLog = [this]() -> GameWatcher::LogLookup {
             ++logLookups;
+            for (const QDeadlineTimer hang(5000); lookupsHang && !hang.hasExpired();)
+                QThread::msleep(10);
             return {logExists ? std::optional(log) : std::nullopt, {dir.path()}};
         };
         return {checkGame, findLog, server.url(), std::chrono::hours(1)};
@@ -47,7 +51,8 @@ struct Rig
     HttpsTestServer server;
     std::atomic<bool> gameRunning = false;
     std::atomic<int> gameChecks = 0;
-    int logLookups = 0;
+    std::atomic<int> logLookups = 0;
+    std::atomic<bool> lookupsHang = false; // as on a hung mount, for up to 5 s
 };
 
 // One tick, up to `signal`: by default its game check (and what it does at once after it).
