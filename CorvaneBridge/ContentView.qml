@@ -34,17 +34,27 @@ ScrollView {
         spacing: 2
         Accessible.role: Accessible.StaticText
         Accessible.name: qsTr("%1: %2").arg(label).arg(value)
-        Text {
+        Figure {
+            width: parent.width
             text: parent.value
             font.pixelSize: 18
-            font.weight: Font.DemiBold
-            color: Theme.text
         }
         Text {
             text: parent.label
             font.pixelSize: 11
             color: Theme.text3
         }
+    }
+
+    // A figure the game sends may be any size: it shrinks to its column, and what still does not fit
+    // is cut, so the figures beside it stay in view.
+    component Figure: Text {
+        objectName: "figure"
+        font.weight: Font.DemiBold
+        color: Theme.text
+        fontSizeMode: Text.HorizontalFit
+        minimumPixelSize: 11
+        elide: Text.ElideRight
     }
 
     implicitWidth: Theme.windowWidth
@@ -108,12 +118,20 @@ ScrollView {
                         ToolTip.visible: gameStateHover.hovered && root.view.gameStateDetail !== ""
                         ToolTip.text: root.view.gameStateDetail
                     }
+                    Detail {
+                        id: launchFailure
+                        width: parent.width
+                        visible: false
+                        text: Game.launchFailed()
+                        color: Theme.red
+                    }
                 }
                 BlueButton {
                     objectName: "launchButton"
                     text: qsTr("Launch game")
                     visible: !root.model.gameRunning
-                    onClicked: Game.launch()
+                    onClicked: launchFailure.visible = !Game.launch()
+                    onVisibleChanged: launchFailure.visible = false // the game runs: Steam did start it
                 }
             }
         }
@@ -237,6 +255,7 @@ ScrollView {
                 }
                 Column {
                     visible: root.view.hasMetrics
+                    Layout.fillWidth: true
                     spacing: 2
                     Accessible.role: Accessible.StaticText
                     Accessible.name: qsTr("%1: %2").arg(account.text).arg(balance.text)
@@ -246,13 +265,11 @@ ScrollView {
                         font.pixelSize: 11
                         color: Theme.text3
                     }
-                    Text {
+                    Figure {
                         id: balance
-                        objectName: "balance"
+                        width: parent.width
                         text: root.view.balance
                         font.pixelSize: 26
-                        font.weight: Font.DemiBold
-                        color: Theme.text
                     }
                 }
                 RowLayout {

@@ -52,7 +52,13 @@ QString Presentation::gameStateDetail() const
 {
     if (!m_model || !logMissing(status()))
         return {};
-    return tr("Looked for the game's log in:") + u'\n' + m_model->searchedFolders().join(u'\n');
+    // A tooltip, not a report: thousands of libraries would make it taller than any screen.
+    constexpr qsizetype shown = 20;
+    const QStringList searched = m_model->searchedFolders();
+    QString detail = tr("Looked for the game's log in:") + u'\n' + searched.first(std::min(shown, searched.size())).join(u'\n');
+    if (searched.size() > shown)
+        detail += u'\n' + tr("and %n more", nullptr, int(searched.size() - shown));
+    return detail;
 }
 
 QString Presentation::shortened(const QString &text)

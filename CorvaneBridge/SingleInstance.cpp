@@ -2,22 +2,43 @@
 
 #include "Log.h"
 
+#include <QCryptographicHash>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
+#include <QThread>
 
 using namespace Qt::StringLiterals;
+using namespace std::chrono_literals;
 
 namespace {
 
 const QString lockName = u"/corvane-bridge.lock"_s;
-const QString socketName = u"/corvane-bridge.socket"_s;
 
-// Asks the bridge listening in `folder` to come forward; false when nobody answers.
-bool knock(const QString &folder)
+// Where the bridge holding the lock in `folder` listens: beside the lock, or, where that path cannot
+// hold a socket (taken by a folder, or longer than the 107 bytes a socket's name may have), in the
+// temporary folder under a name of that folder's own.
+QStringList socketNames(const QString &folder)
 {
-    QLocalSocket knock;
-    knock.connectToServer(folder + socketName);
-    return knock.waitForConnected(2000);
+    const QByteArray key = QCryptographicHash::hash(folder.toUtf8(), QCryptographicHash::Sha256).toHex();
+    return {folder + u"/corvane-bridge.socket"_s, u"corvane-bridge-"_s + QString::fromLatin1(key.left(24))};
+}
+
+// Asks the bridge listening for `folder` to come forward; false when nobody answers in `patience`.
+bool knock(const QString &folder, std::chrono::milliseconds patience = 0ms)
+{
+    const QDeadlineTimer deadline(patience);
+    for (;;) {
+        for (const QString &name : socketNames(folder)) {
+            QLocalSocket knock;
+            knock.connectToServer(name);
+            if (knock.waitForConnected(2000))
+                return true;
+        }
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(100);
+    }
 }
 
 } // namespace
@@ -34,44 +55,40 @@ SingleInstance::SingleInstance(const QStringList &folders, QObject *parent)
     });
 }
 
-bool SingleInstance::claim()
+SingleInstance::Claim SingleInstance::claim()
 {
-    for (const QString &folder : std::as_const(m_folders)) {
-        switch (claimIn(folder)) {
-        case Outcome::claimed:
-            return true;
-        case Outcome::anotherRuns:
-            return false;
-        case Outcome::cannotLockHere:
-            break;
-        }
-    }
+    for (const QString &folder : std::as_const(m_folders))
+        if (const std::optional<Claim> claimed = claimIn(folder))
+            return *claimed;
     qCWarning(lcBridge) << "no folder can hold the lock that keeps a second bridge from starting;"
                            " starting without it";
-    return true;
+    return Claim::ours;
 }
 
-SingleInstance::Outcome SingleInstance::claimIn(const QString &folder)
+// Empty when no lock can be written in `folder`.
+std::optional<SingleInstance::Claim> SingleInstance::claimIn(const QString &folder)
 {
     if (folder.isEmpty() || !QDir().mkpath(folder))
-        return Outcome::cannotLockHere;
+        return std::nullopt;
     m_lock = std::make_unique<QLockFile>(folder + lockName);
-    // A lock is stale only when its owner does not answer; never by age.
+    // A lock is stale only when its owner does not hold it any more; never by age.
     m_lock->setStaleLockTime(0);
     if (!m_lock->tryLock()) {
         if (m_lock->error() != QLockFile::LockFailedError)
-            return Outcome::cannotLockHere;
+            return std::nullopt;
         if (knock(folder))
-            return Outcome::anotherRuns;
-        // Nobody answers, so the lock is stale whatever it holds (an empty or garbled file from a
-        // crash or a full disk). A bridge that still holds it keeps the file locked, and wins.
+            return Claim::forwarded;
+        // A lock nobody holds is left from a crash or a full disk, whatever it says; a bridge that
+        // holds it and does not answer yet may have started a moment ago, as at login.
         if (!m_lock->removeStaleLockFile() || !m_lock->tryLock()) {
+            if (knock(folder, 5s))
+                return Claim::forwarded;
             qCWarning(lcBridge) << "another bridge holds" << m_lock->fileName() << "but does not answer";
-            return Outcome::anotherRuns;
+            return Claim::unanswered;
         }
     }
     listen(folder);
-    return Outcome::claimed;
+    return Claim::ours;
 }
 
 void SingleInstance::listen(const QString &folder)
@@ -79,5 +96,12 @@ void SingleInstance::listen(const QString &folder)
     // Only this user may knock. With this option Qt binds in a private folder and renames the socket
     // into place, which also replaces one left behind by a run that crashed.
     m_server.setSocketOptions(QLocalServer::UserAccessOption);
-    m_server.listen(folder + socketName);
+    QStringList failures;
+    for (const QString &name : socketNames(folder)) {
+        if (m_server.listen(name))
+            return;
+        failures << name + u": "_s + m_server.errorString();
+    }
+    qCWarning(lcBridge).noquote() << "a second start cannot reach this bridge, which cannot listen at"
+                                  << failures.join(u", "_s);
 }

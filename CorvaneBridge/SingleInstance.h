@@ -7,27 +7,30 @@
 
 #include <memory>
 
-// Keeps one bridge per user, so no payload is ever uploaded twice. The first start holds a lock and
-// listens; a later start knocks, which asks the first to show its window, and steps aside.
+// Keeps one bridge per settings file, so no payload is ever uploaded twice. The first start holds a
+// lock and listens; a later start knocks, which asks the first to show its window, and steps aside.
 class SingleInstance : public QObject
 {
     Q_OBJECT
 
 public:
+    enum class Claim {
+        ours,       // this process is the bridge from now on
+        forwarded,  // another bridge runs, and has been asked to come forward
+        unanswered, // another bridge holds the lock but does not answer (told on stderr)
+    };
+
     // `folders`, private to the user, in order of preference: the lock and the socket live in the
-    // first where a lock can be written (the runtime folder, else a cache folder).
+    // first where a lock can be written (the settings folder, else the runtime or a cache folder).
     explicit SingleInstance(const QStringList &folders, QObject *parent = nullptr);
 
-    // True when this process is the bridge from now on; false when another one runs (it has been
-    // asked to come forward).
-    bool claim();
+    Claim claim();
 
 signals:
     void activationRequested();
 
 private:
-    enum class Outcome { claimed, anotherRuns, cannotLockHere };
-    Outcome claimIn(const QString &folder);
+    std::optional<Claim> claimIn(const QString &folder);
     void listen(const QString &folder);
 
     const QStringList m_folders;

@@ -14,9 +14,15 @@ TrayIcon::TrayIcon(AppModel &model, const LoginItem &loginItem, QObject *parent)
     m_menu.addSeparator();
     m_sync = m_menu.addAction(tr("Sync to dashboard"), &model, &AppModel::setBridgeEnabled);
     m_sync->setCheckable(true);
-    m_launch = m_menu.addAction(tr("Launch game"), &Game::launch);
+    m_launch = m_menu.addAction(tr("Launch game"), this, [this] {
+        if (!Game::launch())
+            tell(Game::launchFailed());
+    });
     m_startAtLogin = m_menu.addAction(tr("Start at login"), this, [this](bool enabled) {
-        m_loginItem.setEnabled(enabled);
+        if (!m_loginItem.setEnabled(enabled)) {
+            qCWarning(lcBridge) << "cannot change the autostart entry" << m_loginItem.path();
+            tell(tr("Start at login could not be changed"));
+        }
         m_startAtLogin->setChecked(m_loginItem.isEnabled()); // what the file system made of it
     });
     m_startAtLogin->setCheckable(true);
@@ -36,6 +42,12 @@ TrayIcon::TrayIcon(AppModel &model, const LoginItem &loginItem, QObject *parent)
     connect(&m_presentation, &Presentation::statusChanged, this, &TrayIcon::showModel);
     showModel();
     m_startAtLogin->setChecked(m_loginItem.isEnabled());
+}
+
+// A notification from the tray icon: the player asked from the tray menu, so the answer comes there.
+void TrayIcon::tell(const QString &message)
+{
+    m_icon.showMessage(AppIdentity::name(), message, QSystemTrayIcon::Warning);
 }
 
 void TrayIcon::showModel()

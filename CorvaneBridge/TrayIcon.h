@@ -24,6 +24,7 @@ signals:
     void openRequested();
 
 private:
+    void tell(const QString &message);
     void showModel();
 
     AppModel &m_model;

@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QLibrary>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include <cstdio>
@@ -81,10 +82,20 @@ int main(int argc, char *argv[])
     QGuiApplication::setApplicationDisplayName(AppIdentity::name());
     QGuiApplication::setDesktopFileName(AppIdentity::id());
 
-    SingleInstance instance({QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation),
+    // One bridge per settings file, whatever the environment says of the runtime folder.
+    SingleInstance instance({QFileInfo(QSettings().fileName()).path(),
+                             qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")
+                                 ? QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
+                                 : QString(),
                              QStandardPaths::writableLocation(QStandardPaths::CacheLocation)});
-    if (!instance.claim())
+    switch (instance.claim()) {
+    case SingleInstance::Claim::ours:
+        break;
+    case SingleInstance::Claim::forwarded:
         return EXIT_SUCCESS; // the running bridge opens its window instead
+    case SingleInstance::Claim::unanswered:
+        return EXIT_FAILURE;
+    }
 
     QGuiApplication::setWindowIcon(windowIcon());
     // Windows come and go; the shell decides when the bridge ends.

@@ -1,5 +1,7 @@
 #include "AppModel.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QFutureWatcher>
 #include <QRegularExpression>
 #include <QThreadPool>
@@ -19,6 +21,15 @@ bool storedBoolean(const QVariant &value)
     if (value.typeId() == QMetaType::Bool)
         return value.toBool();
     return value.typeId() == QMetaType::QString && value.toString() == "true"_L1;
+}
+
+// The settings hold the link code, which nobody but the player may read. Takes access away from
+// others and never gives any: a folder the player made read-only stays so.
+void keepPrivate(const QString &path)
+{
+    const QFileInfo info(path);
+    if (info.exists())
+        QFile::setPermissions(path, info.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
 // Runs `handler` with the future's result on the owner's thread, unless the owner is gone by then.
@@ -51,6 +62,8 @@ AppModel::AppModel(Collaborators collaborators, QObject *parent)
 {
     // Upper-cased for the model only; the store keeps what it has until the next write.
     const QSettings settings;
+    keepPrivate(QFileInfo(settings.fileName()).path()); // as an earlier version left them
+    keepPrivate(settings.fileName());
     m_linkCode = settings.value(linkCodeKey).toString().toUpper();
     m_bridgeEnabled = storedBoolean(settings.value(bridgeEnabledKey));
 }
@@ -90,8 +103,12 @@ void AppModel::setBridgeEnabled(bool enabled)
 void AppModel::persist(const QString &key, const QVariant &value)
 {
     QSettings settings;
+    const QString folder = QFileInfo(settings.fileName()).path();
+    QDir().mkpath(folder); // and private, before the code is written into it
+    keepPrivate(folder);
     settings.setValue(key, value);
     settings.sync();
+    keepPrivate(settings.fileName());
     store(m_settingsSaved, settings.status() == QSettings::NoError, &AppModel::settingsSavedChanged);
 }
 

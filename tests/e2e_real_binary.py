@@ -11,6 +11,7 @@ import json
 import os
 import re
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -45,9 +46,9 @@ def close_window():
 class Bridge:
     """The bridge's process, and its window as the accessibility tree shows it."""
 
-    def __init__(self, build, home, *arguments, language="C.UTF-8"):
+    def __init__(self, build, home, *arguments, language="C.UTF-8", environment=None):
         self.process = subprocess.Popen([os.path.join(build, "CorvaneBridge/corvane-bridge"), *arguments],
-                                        env=sandbox.app_environment(home, language))
+                                        env=environment or sandbox.app_environment(home, language))
 
     def showing(self, role, name=None, description=None):
         """[(name, checked)] of the controls on screen with that role (and name, and description)."""
@@ -96,23 +97,32 @@ def append(log, *payloads):
 
 
 def saved(home):
-    """The link code and the switch, as the settings file holds them."""
+    """The link code and the switch, as the settings file holds them, which only the player may read."""
     path = os.path.join(home, ".config/Corvane/Corvane Bridge.conf")
-    return {"linkCode=ABC123", "bridgeEnabled=true"} <= set(open(path).read().split() if os.path.exists(path) else [])
+    if not os.path.exists(path):
+        return False
+    modes = [os.stat(p).st_mode & 0o777 for p in (path, os.path.dirname(path))]
+    assert modes == [0o600, 0o700], f"the settings file and its folder have the modes {modes}"
+    return {"linkCode=ABC123", "bridgeEnabled=true"} <= set(open(path).read().split())
 
 
 def story(build, scratch):
-    home = os.path.join(scratch, "player")
+    # A home long enough that a socket beside the lock would exceed the 107 bytes a socket name may have.
+    home = os.path.join(scratch, "a-player-whose-home-folder-has-a-rather-long-name")
     os.makedirs(os.path.join(home, "run"), mode=0o700)  # its runtime folder
     log = sandbox.add_log(home, sandbox.PROTON_USERDATA)  # in the Proton prefix
     dashboard = sandbox.Dashboard(build, scratch)
-    bridge = Bridge(build, home)
+    starts = [Bridge(build, home), Bridge(build, home, "--background")]  # both at once, as at login
+    wait_for("one of two starts stepping aside", lambda: [s for s in starts if s.process.poll() == 0])
+    bridge = next(s for s in starts if s.process.poll() is None)
 
-    # The player types the end of the code, goes back to its start to type the rest with a hyphen
-    # (the cursor stays where the player types), and turns sync on, with the keyboard.
+    # "Launch game" where nothing opens Steam's addresses says so. The player types the end of the code,
+    # goes back to its start to type the rest with a hyphen (the cursor stays where the player types),
+    # and turns sync on, with the keyboard.
     wait_for("the link-code field", lambda: bridge.showing("text", "Link code"))
     focus_window()
-    xdotool("key", "--delay", "50", "Tab", "Tab", "c", "1", "2", "3", "Home", "a", "b", "minus", "Tab", "space")
+    xdotool("key", "--delay", "50", "Tab", "space", "Tab", "c", "1", "2", "3", "Home", "a", "b", "minus", "Tab", "space")
+    wait_for("the failed launch told", lambda: bridge.showing("label", "Steam could not be opened to start the game"))
     wait_for("the switch on", lambda: bridge.showing("check box", "Sync to dashboard") == [("Sync to dashboard", True)])
     wait_for("the settings saved", lambda: saved(home))
     assert bridge.showing("push button", "Launch game"), "no Launch game button while the game is not running"
@@ -140,7 +150,8 @@ def story(build, scratch):
     wait_for("the window back from the tray", bridge.windows)
     close_window()
     wait_for("the window gone", lambda: bridge.windows() == 0)
-    assert Bridge(build, home).exits(0), "a second start did not step aside with status 0"
+    elsewhere = {k: v for k, v in sandbox.app_environment(home).items() if k != "XDG_RUNTIME_DIR"}  # as over ssh
+    assert Bridge(build, home, environment=elsewhere).exits(0), "a second start did not step aside with status 0"
     wait_for("the window opened by a second start", bridge.windows)
 
     # From the tray menu's end: "Start at login" writes the autostart entry and removes it again;
@@ -155,7 +166,15 @@ def story(build, scratch):
     assert saved(home), "the settings are lost after quitting"
 
     # A German player's next start: the runtime folder cannot hold the lock and a crash left a damaged
-    # one in the cache, the settings cannot be saved, and the desktop has no tray.
+    # one in the cache, the settings cannot be saved, the desktop has no tray, and a Steam library is
+    # on a mount that hangs every look at it (its FUSE daemon stopped), while the game runs.
+    library = os.path.join(scratch, "library")
+    os.mkdir(library)
+    fuse = subprocess.Popen(["bindfs", "-f", library, library])
+    wait_for("the library mounted", lambda: os.path.ismount(library))
+    with open(os.path.join(home, ".local/share/Steam/steamapps/libraryfolders.vdf"), "w") as f:
+        f.write(f'"libraryfolders" {{ "1" {{ "path" "{library}" }} }}')
+    os.kill(fuse.pid, signal.SIGSTOP)
     for folder in (".config/Corvane", "run"):
         subprocess.run(["mount", "--bind", "-o", "ro", os.path.join(home, folder), os.path.join(home, folder)], check=True)
     os.makedirs(os.path.join(home, ".cache/Corvane/Corvane Bridge"))
@@ -170,6 +189,7 @@ def story(build, scratch):
     assert Bridge(build, home).exits(0), "with the lock in the cache, a second start did not step aside"
     close_window()
     assert bridge.exits(0), "closing the last window without a tray did not quit"
+    fuse.kill()
 
     # The command line, also without a display.
     program = os.path.join(build, "CorvaneBridge/corvane-bridge")

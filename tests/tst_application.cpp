@@ -73,7 +73,7 @@ private slots:
 
     void withNowhereToLockTheBridgeStartsAllTheSame()
     {
-        QVERIFY(SingleInstance({"/dev/null/below-a-file"}).claim());
+        QCOMPARE(SingleInstance({"/dev/null/below-a-file"}).claim(), SingleInstance::Claim::ours);
     }
 };
 
