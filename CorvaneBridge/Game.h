@@ -22,5 +22,5 @@ public:
         return false;
     }
 
-    Q_INVOKABLE static QString launchFailed() { return tr("Steam could not be opened to start the game"); }
+    Q_INVOKABLE static QString launchFailed() { return tr("Steam could not be opened"); }
 };

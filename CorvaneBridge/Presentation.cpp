@@ -55,7 +55,8 @@ QString Presentation::gameStateDetail() const
     // A tooltip, not a report: thousands of libraries would make it taller than any screen.
     constexpr qsizetype shown = 20;
     const QStringList searched = m_model->searchedFolders();
-    QString detail = tr("Looked for the game's log in:") + u'\n' + searched.first(std::min(shown, searched.size())).join(u'\n');
+    QString detail = tr("Looked for the game's log in:") + u'\n' +
+                     searched.first(std::min(shown, searched.size())).join(u'\n');
     if (searched.size() > shown)
         detail += u'\n' + tr("and %n more", nullptr, int(searched.size() - shown));
     return detail;

@@ -84,7 +84,7 @@ int main(int argc, char *argv[])
 
     // One bridge per settings file, whatever the environment says of the runtime folder.
     SingleInstance instance({QFileInfo(QSettings().fileName()).path(),
-                             qEnvironmentVariableIsSet("XDG_RUNTIME_DIR")
+                             !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")
                                  ? QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
                                  : QString(),
                              QStandardPaths::writableLocation(QStandardPaths::CacheLocation)});

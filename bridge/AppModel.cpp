@@ -29,7 +29,8 @@ void keepPrivate(const QString &path)
 {
     const QFileInfo info(path);
     if (info.exists())
-        QFile::setPermissions(path, info.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+        QFile::setPermissions(path,
+                              info.permissions() & (QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
 
 // Runs `handler` with the future's result on the owner's thread, unless the owner is gone by then.

@@ -46,7 +46,7 @@ public:
     // their own.
     struct Collaborators
     {
-        std::function<bool()> isGameRunning = GameWatcher::isRunning; // runs on the thread pool
+        std::function<bool()> isGameRunning = GameWatcher::isRunning;             // runs on the thread pool
         std::function<GameWatcher::LogLookup()> findLog = GameWatcher::lookUpLog; // on a thread of its own
         QUrl endpoint = Uploader::endpoint();
         std::chrono::milliseconds period{3000};

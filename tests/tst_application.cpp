@@ -2,7 +2,6 @@
 #include "ApplicationShell.h"
 #include "LoginItem.h"
 #include "ModelRig.h"
-#include "SingleInstance.h"
 #include "WindowGroup.h"
 
 #include <QQuickItem>
@@ -10,7 +9,7 @@
 #include <QSettings>
 
 // What the shipped binary's end-to-end test cannot show: how the real QML window looks (rendered
-// offscreen, over a model whose game and log the test holds), and two rules of the application.
+// offscreen, over a model whose game and log the test holds), and how an autostart entry quotes.
 class TestApplication : public QObject
 {
     Q_OBJECT
@@ -52,28 +51,36 @@ private slots:
         QVERIFY(windows.openWindow());
         window = windows.windows().last();
         model.setLinkCode("ABCDEF123456");
-        model.setBridgeEnabled(true);
-        rig.logExists = false;
         rig.gameRunning = true;
-        tick(model); // "Läuft, aber sein Protokoll fehlt", the longest line
+        tick(model);
+        QSignalSpy lookedUp(&model, &AppModel::followedLogChanged);
+        model.setBridgeEnabled(true);
+        QVERIFY(lookedUp.wait());
+        rig.append("@CRVN@{\"balance\":1e300,\"lines\":1234567890123456,\"vehicles\":1234567890123456}\n");
+        tickAndUpload(model); // figures no column can hold: shrunk, then cut, never past the edge
+        model.setBridgeEnabled(false);
+        rig.logExists = false;
+        rig.searched = QStringList(25, rig.dir.path());
+        model.setBridgeEnabled(true);
+        QVERIFY(lookedUp.wait()); // "Läuft, aber sein Protokoll fehlt", the longest line
         for (const QQuickItem *item : window->findChildren<QQuickItem *>()) {
             if (item->isVisible() && item->inherits("QQuickText")) {
                 const QString text = item->property("text").toString();
-                QVERIFY2(!item->property("truncated").toBool(), qPrintable(text));
-                QVERIFY2(item->mapToScene({item->width(), 0}).x() <= 400, qPrintable(text));
+                QVERIFY2(!item->property("truncated").toBool() || item->objectName() == "figure",
+                         qPrintable(text));
+                const qreal right = std::max(item->width(), item->property("contentWidth").toReal());
+                QVERIFY2(item->mapToScene({right, 0}).x() <= 400, qPrintable(text));
             }
         }
+        const auto *presentation = window->findChild<Presentation *>(); // the tooltip: 20 folders, "5 more"
+        QCOMPARE(presentation->gameStateDetail().split('\n').mid(20).join('|'),
+                 rig.dir.path() + "|und 5 weitere");
     }
 
     // A desktop entry quotes " ` $ and \, then escapes every backslash once more, and % as %%.
     void theAutostartEntryQuotesTheProgram()
     {
         QCOMPARE(LoginItem::execLine("/a\"b`c$d\\e%f"), "\"/a\\\\\"b\\\\`c\\\\$d\\\\\\\\e%%f\" --background");
-    }
-
-    void withNowhereToLockTheBridgeStartsAllTheSame()
-    {
-        QCOMPARE(SingleInstance({"/dev/null/below-a-file"}).claim(), SingleInstance::Claim::ours);
     }
 };
 

@@ -45,7 +45,7 @@ int main(int argc, char *argv[])
     QQuickWindow *window = windows.windows().first();
     model.start();
 
-    // The first tick sees the game start and follows the log; the line arrives once that tick is done.
+    // Switching sync on follows the log; the line arrives once it is followed, and a tick reads it.
     const auto writeMarkerLine = [&] {
         QFile file(log);
         file.open(QIODevice::Append);
@@ -55,7 +55,7 @@ int main(int argc, char *argv[])
         file.close();
         model.start();
     };
-    QObject::connect(&model, &AppModel::gameRunningChanged, &app, writeMarkerLine,
+    QObject::connect(&model, &AppModel::followedLogChanged, &app, writeMarkerLine,
                      Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
     // Queued, so the whole outcome (the state, then the sync time) has landed.
     QObject::connect(

@@ -68,6 +68,13 @@
     </message>
 </context>
 <context>
+    <name>Game</name>
+    <message>
+        <source>Steam could not be opened</source>
+        <translation>Steam ließ sich nicht öffnen</translation>
+    </message>
+</context>
+<context>
     <name>Presentation</name>
     <message>
         <source>Enter a valid link code first</source>
@@ -117,6 +124,13 @@
         <source>Looked for the game&apos;s log in:</source>
         <translation>Nach dem Protokoll des Spiels gesucht in:</translation>
     </message>
+    <message numerus="yes">
+        <source>and %n more</source>
+        <translation>
+            <numerusform>und %n weiterer</numerusform>
+            <numerusform>und %n weitere</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TrayIcon</name>
@@ -139,6 +153,10 @@
     <message>
         <source>Quit Corvane Bridge</source>
         <translation>Corvane Bridge beenden</translation>
+    </message>
+    <message>
+        <source>Start at login could not be changed</source>
+        <translation>„Bei der Anmeldung starten“ ließ sich nicht ändern</translation>
     </message>
 </context>
 <context>

@@ -68,6 +68,13 @@
     </message>
 </context>
 <context>
+    <name>Game</name>
+    <message>
+        <source>Steam could not be opened</source>
+        <translation>Impossible d’ouvrir Steam</translation>
+    </message>
+</context>
+<context>
     <name>Presentation</name>
     <message>
         <source>Enter a valid link code first</source>
@@ -117,6 +124,13 @@
         <source>Looked for the game&apos;s log in:</source>
         <translation>Journal du jeu recherché dans :</translation>
     </message>
+    <message numerus="yes">
+        <source>and %n more</source>
+        <translation>
+            <numerusform>et %n autre</numerusform>
+            <numerusform>et %n autres</numerusform>
+        </translation>
+    </message>
 </context>
 <context>
     <name>TrayIcon</name>
@@ -139,6 +153,10 @@
     <message>
         <source>Quit Corvane Bridge</source>
         <translation>Quitter Corvane Bridge</translation>
+    </message>
+    <message>
+        <source>Start at login could not be changed</source>
+        <translation>Impossible de modifier le lancement à l’ouverture de session</translation>
     </message>
 </context>
 <context>

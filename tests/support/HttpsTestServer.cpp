@@ -22,7 +22,8 @@ std::optional<HttpsTestServer::Request> parse(const QByteArray &data)
     const qsizetype headEnd = data.indexOf("\r\n\r\n");
     const QByteArray head = data.left(headEnd);
     const qsizetype field = head.toLower().indexOf("\r\ncontent-length:") + 17;
-    const qsizetype length = field < 17 ? 0 : head.mid(field, head.indexOf('\r', field) - field).trimmed().toLongLong();
+    const qsizetype length =
+        field < 17 ? 0 : head.mid(field, head.indexOf('\r', field) - field).trimmed().toLongLong();
     if (headEnd < 0 || data.size() < headEnd + 4 + length)
         return std::nullopt;
     return HttpsTestServer::Request{head, data.mid(headEnd + 4, length)};
@@ -77,12 +78,10 @@ HttpsTestServer::HttpsTestServer(const QString &certificate, quint16 port)
 
 void HttpsTestServer::Server::incomingConnection(qintptr socket)
 {
-    if (hanging > 0) {
-        --hanging;
-        (new QTcpSocket(this))->setSocketDescriptor(socket); // connected, and silent until the server goes
-        return;
-    }
-    QSslServer::incomingConnection(socket);
+    if (hanging == 0)
+        return QSslServer::incomingConnection(socket);
+    --hanging;
+    (new QTcpSocket(this))->setSocketDescriptor(socket); // connected, and silent until the server goes
 }
 
 void HttpsTestServer::releaseHeld()

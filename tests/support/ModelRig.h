@@ -34,7 +34,7 @@ struct Rig
             ++logLookups;
             for (const QDeadlineTimer hang(5000); lookupsHang && !hang.hasExpired();)
                 QThread::msleep(10);
-            return {logExists ? std::optional(log) : std::nullopt, {dir.path()}};
+            return {logExists ? std::optional(log) : std::nullopt, searched};
         };
         return {checkGame, findLog, server.url(), std::chrono::hours(1)};
     }
@@ -48,6 +48,7 @@ struct Rig
     QTemporaryDir dir;
     const QString log = dir.filePath("stdout.txt");
     bool logExists = true;
+    QStringList searched{dir.path()};
     HttpsTestServer server;
     std::atomic<bool> gameRunning = false;
     std::atomic<int> gameChecks = 0;

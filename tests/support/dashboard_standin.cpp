@@ -12,12 +12,11 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     HttpsTestServer server("server", quint16(QByteArray(argv[1]).toUShort()));
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each line as it is printed, for the test reading it
     QObject::connect(&server, &HttpsTestServer::requestReceived, &app, [&server] {
         std::printf("received %lld %s\n", QDateTime::currentMSecsSinceEpoch(),
                     server.requests().last().body.constData());
-        std::fflush(stdout);
     });
     std::printf("listening %s\n", argv[1]);
-    std::fflush(stdout);
     return app.exec();
 }

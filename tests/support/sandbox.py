@@ -98,5 +98,6 @@ def add_log(home, userdata=".local/share/Steam/userdata"):
 def app_environment(home, language="C.UTF-8"):
     # Leaks are for the unit tests to find, in process: at this multi-threaded program's exit in the
     # sandbox, LeakSanitizer's thread-stopping tracer itself crashes. No PATH: nothing opens steam:// here.
-    return dict(os.environ, HOME=home, PATH="/nonexistent", XDG_RUNTIME_DIR=os.path.join(home, "run"), LANG=language, LC_ALL=language,
+    # The temporary folder is the scratch folder, so that a socket there goes with it.
+    return dict(os.environ, HOME=home, PATH="/nonexistent", TMPDIR=os.path.dirname(home), XDG_RUNTIME_DIR=os.path.join(home, "run"), LANG=language, LC_ALL=language,
                 QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
