@@ -5,6 +5,7 @@
 #include <QFutureWatcher>
 #include <QRegularExpression>
 #include <QThreadPool>
+#include <QTimeZone>
 #include <QtConcurrent>
 
 using namespace Qt::StringLiterals;
@@ -191,7 +192,7 @@ void AppModel::apply(const Uploader::Result &result)
     switch (result.kind) {
     case Kind::ok:
         store(m_serverState, ServerState::connected, &AppModel::serverStateChanged);
-        store(m_lastSync, std::optional(QDateTime::fromSecsSinceEpoch(result.syncTime, Qt::UTC)),
+        store(m_lastSync, std::optional(QDateTime::fromSecsSinceEpoch(result.syncTime, QTimeZone::utc())),
               &AppModel::lastSyncChanged);
         store(m_statusMessage, std::optional<QString>(), &AppModel::statusMessageChanged);
         break;

@@ -12,6 +12,7 @@
 #include <QNetworkRequest>
 #include <QPointer>
 #include <QPromise>
+#include <QTimeZone>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -55,7 +56,7 @@ std::optional<qint64> wholeNumber(const QJsonValue &value)
 std::optional<qint64> syncTime(const QJsonValue &value)
 {
     const std::optional<qint64> seconds = wholeNumber(value);
-    if (!seconds || !QDateTime::fromSecsSinceEpoch(*seconds, Qt::UTC).isValid())
+    if (!seconds || !QDateTime::fromSecsSinceEpoch(*seconds, QTimeZone::utc()).isValid())
         return std::nullopt;
     return seconds;
 }
@@ -66,6 +67,16 @@ bool isTransportFailure(QNetworkReply::NetworkError error)
 {
     return (error > QNetworkReply::NoError && error < QNetworkReply::ContentAccessDenied) ||
            error == QNetworkReply::ProtocolFailure;
+}
+
+// A future that is already done. Qt 6.6 renamed the call that makes one.
+template<typename T> QFuture<T> readyFuture(T value)
+{
+#if QT_VERSION >= QT_VERSION_CHECK(6, 6, 0)
+    return QtFuture::makeReadyValueFuture(std::move(value));
+#else
+    return QtFuture::makeReadyFuture(std::move(value));
+#endif
 }
 
 // One upload: posts the body, follows redirects that stay on the dashboard, keeps at most the answer limit of
@@ -212,7 +223,7 @@ QFuture<Uploader::Result> Uploader::send(const QUrl &url, const QString &code, c
 {
     const std::optional<QJsonObject> data = parseObject(payloadJSON.toUtf8());
     if (!data)
-        return QtFuture::makeReadyFuture(
+        return readyFuture(
             Result::rejected(QCoreApplication::translate("Uploader", "Bad payload from game")));
     // Qt's encoder cannot fail on an object (it escapes even lone surrogates), so a body is always built.
     const QByteArray body =

@@ -4,6 +4,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QSettings>
+#include <QTimeZone>
 
 #include <unistd.h>
 
@@ -155,7 +156,7 @@ private slots:
         QCOMPARE(sent(rig, 0), QJsonObject({{"lines", 2}, {"date", "1 Jan 1900"}}));
         QCOMPARE(model->metrics()->lines, 2);
         QCOMPARE(model->serverState(), ServerState::connected);
-        const QDateTime synced = QDateTime::fromSecsSinceEpoch(1700000000, Qt::UTC);
+        const QDateTime synced = QDateTime::fromSecsSinceEpoch(1700000000, QTimeZone::utc());
         QCOMPARE(model->lastSync(), synced);
 
         rig.server.answerWith(Rig::accepted(D::held)); // ticks during an upload stop at the busy guard

@@ -12,7 +12,7 @@ namespace {
 
 const QLocale unitedStates(QLocale::English, QLocale::UnitedStates);
 const QLocale germany(QLocale::German, QLocale::Germany);
-const QDateTime fivePastTwo(QDate(2026, 1, 5), QTime(14, 5, 9), Qt::LocalTime);
+const QDateTime fivePastTwo(QDate(2026, 1, 5), QTime(14, 5, 9)); // local time
 
 // A record as one line, each present field as key=value: "b=1 l=2 d=x", or "none" for no record.
 QString shown(const std::optional<Metrics> &m)

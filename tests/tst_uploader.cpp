@@ -79,13 +79,15 @@ private slots:
             {json(200, QByteArray(70000, ' ') + R"({"ok":true})"),
              "rejected Server error 200"}, // over 64 KiB
             {{reply(200, {}, "Transfer-Encoding: chunked"), D::endless}, "rejected Server error 200"},
-            {{"HTTP/1.1 103 Early Hints\r\n\r\n" + reply(200, R"({"ok":true})")}, "unreachable"},
+            {{"HTTP/1.1 103 Early Hints\r\n\r\n" + reply(200, R"({"ok":true})")}, "ok now"},
             {{reply(200, R"({"ok")", "Content-Length: 11")}, "unreachable"},   // closed mid-body
             {{{}, D::held}, "unreachable"},                                    // never released: not a byte
             {{reply(200, QByteArray(1000, ' ')), D::trickle}, "unreachable"}}; // the overall limit ends it
         for (const auto &[answer, outcome] : answersAndOutcomes) {
             HttpsTestServer server;
             server.answerWith(answer);
+            if (answer.bytes.startsWith("HTTP/1.1 103") && QT_VERSION < QT_VERSION_CHECK(6, 8, 0))
+                QEXPECT_FAIL("", "Qt 6.4 ends the exchange at a 1xx answer and drops the final one", Continue);
             QCOMPARE(upload(server.url()), outcome);
             QCOMPARE(server.requests().size(), 1);
             QTRY_COMPARE(server.openConnections(), 0); // we hang up when we give up, too
