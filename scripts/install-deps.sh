@@ -20,7 +20,7 @@ packages=(
     build-essential cmake ninja-build openssl
     qt6-base-dev qt6-declarative-dev qt6-tools-dev qt6-l10n-tools libgl-dev qml6-module-qtqml
     "${qml_runtime[@]}" fonts-dejavu-core
-    xvfb xauth x11-apps xdotool openbox trayer wmctrl dbus-daemon at-spi2-core python3-pyatspi
+    xvfb xauth x11-apps x11-utils xdotool openbox trayer wmctrl dbus-daemon at-spi2-core python3-pyatspi
     locales-all python3 iproute2 lintian desktop-file-utils appstream cloc bindfs
 )
 missing=()

@@ -56,8 +56,11 @@ class Bridge:
         """[(name, checked)] of the controls on screen with that role (and name, and description)."""
         import pyatspi
 
+        # By the role itself: its name changed ("push button" became "button" in Debian 13's AT-SPI).
+        role_wanted = getattr(pyatspi, "ROLE_" + role.upper().replace(" ", "_"))
+
         def wanted(node):
-            return (node.getRoleName() == role and name in (None, node.name) and description in (None, node.description)
+            return (node.getRole() == role_wanted and name in (None, node.name) and description in (None, node.description)
                     and node.getState().contains(pyatspi.STATE_SHOWING))
         try:
             return [(node.name, node.getState().contains(pyatspi.STATE_CHECKED)) for app in pyatspi.Registry.getDesktop(0)
