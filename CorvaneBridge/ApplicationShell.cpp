@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QLibraryInfo>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QTranslator>
@@ -14,12 +15,19 @@ ApplicationShell::ApplicationShell(WindowsFactory makeWindows, const LoginItem &
     connect(&m_tray, &TrayIcon::openRequested, this, &ApplicationShell::activate);
 }
 
+// Ours, and Qt's own for the texts Qt shows (the command line's help, the standard dialogs).
 void ApplicationShell::useThePlayersLanguage()
 {
-    auto *translator = new QTranslator(QCoreApplication::instance());
-    if (translator->load(QLocale(), QStringLiteral("corvane-bridge"), QStringLiteral("_"),
-                         QStringLiteral(":/i18n")))
-        QCoreApplication::installTranslator(translator);
+    const std::pair<QString, QString> catalogues[] = {
+        {QStringLiteral("corvane-bridge"), QStringLiteral(":/i18n")},
+        {QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)}};
+    for (const auto &[name, folder] : catalogues) {
+        auto *translator = new QTranslator(QCoreApplication::instance());
+        if (translator->load(QLocale(), name, QStringLiteral("_"), folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
 }
 
 bool ApplicationShell::start(Start how)

@@ -13,6 +13,10 @@ Button {
     font.pixelSize: 13
     font.weight: Font.Medium
 
+    // Return and Enter press it too, as Space does.
+    Keys.onReturnPressed: clicked()
+    Keys.onEnterPressed: clicked()
+
     contentItem: Text {
         text: button.text
         font: button.font
@@ -37,6 +41,10 @@ Button {
             context.arc(r, r, r, Math.PI / 2, 3 * Math.PI / 2)
             context.closePath()
             context.fill()
+        }
+        FocusRing {
+            visible: button.visualFocus
+            radius: height / 2
         }
     }
 }

@@ -10,10 +10,13 @@ ScrollView {
 
     readonly property Presentation view: Presentation { model: root.model }
 
+    // A card's title, a heading to screen readers.
     component Heading: Text {
         font.pixelSize: 15
         font.weight: Font.DemiBold
         color: Theme.text
+        Accessible.role: Accessible.Heading
+        Accessible.name: text
     }
     // One line, told to screen readers; texts from the game or the dashboard can be long and are cut
     // at the window's edge.
@@ -107,7 +110,10 @@ ScrollView {
                 Column {
                     Layout.fillWidth: true
                     spacing: 2
-                    Heading { text: "Transport Fever 3" }
+                    Heading {
+                        text: "Transport Fever 3"
+                        Accessible.description: root.view.gameState // so the state is heard with its game
+                    }
                     Detail {
                         objectName: "gameState"
                         width: parent.width
@@ -164,6 +170,11 @@ ScrollView {
                         border.width: 1
                         border.color: root.model.codeValid ? Qt.rgba(Theme.blue.r, Theme.blue.g, Theme.blue.b, 0.6)
                                                            : Theme.lineStrong
+                        FocusRing { // a text field has no visualFocus: the same rule by hand
+                            visible: codeField.activeFocus && (codeField.focusReason === Qt.TabFocusReason
+                                                               || codeField.focusReason === Qt.BacktabFocusReason)
+                            radius: 13
+                        }
                     }
                     // The model keeps the filtered code and the field shows it back; the cursor stays
                     // after what was typed before it.
@@ -218,6 +229,9 @@ ScrollView {
                     padding: 0
                     Accessible.name: qsTr("Sync to dashboard")
                     onToggled: root.model.bridgeEnabled = checked
+                    // Return and Enter switch it too, as Space does.
+                    Keys.onReturnPressed: { toggle(); toggled() }
+                    Keys.onEnterPressed: { toggle(); toggled() }
                     indicator: Rectangle {
                         implicitWidth: 40
                         implicitHeight: 24
@@ -231,6 +245,10 @@ ScrollView {
                             height: 20
                             radius: 10
                             color: "white"
+                        }
+                        FocusRing {
+                            visible: syncSwitch.visualFocus
+                            radius: 15
                         }
                     }
                 }

@@ -14,12 +14,12 @@ if ! command -v apt-get >/dev/null; then
     exit 1
 fi
 
-# What the window loads at run time, as the Debian package depends on it.
-mapfile -t qml_runtime < "$(dirname "$0")/../packaging/qml-runtime-packages"
+# What the bridge loads at run time, as the Debian package depends on it.
+mapfile -t runtime < "$(dirname "$0")/../packaging/runtime-packages"
 packages=(
     build-essential cmake ninja-build openssl
     qt6-base-dev qt6-declarative-dev qt6-tools-dev qt6-l10n-tools libgl-dev qml6-module-qtqml
-    "${qml_runtime[@]}" fonts-dejavu-core
+    "${runtime[@]}" qt6-translations-l10n fonts-dejavu-core
     xvfb xauth x11-apps x11-utils xdotool openbox trayer wmctrl dbus-daemon at-spi2-core python3-pyatspi
     locales-all python3 iproute2 lintian desktop-file-utils appstream cloc bindfs
 )

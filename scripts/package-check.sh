@@ -7,6 +7,11 @@ build=$(realpath "${1:-build/default}")
 cd "$(dirname "$0")/.."
 (cd "$build" && cpack -G DEB >/dev/null)
 deb=$(ls "$build"/corvane-bridge_*.deb)
+# Loaded at run time, so nothing else would notice them missing: Wayland, and the certificate checks.
+depends=$(dpkg-deb --field "$deb" Depends)
+for needed in qt6-wayland ca-certificates; do
+    grep -qw "$needed" <<<"$depends" || { echo "the package does not depend on $needed" >&2; exit 1; }
+done
 desktop-file-validate packaging/app.corvane.Bridge.desktop
 appstreamcli validate --no-net "$build"/app.corvane.Bridge.metainfo.xml
 # lintian refuses nothing by its exit code for warnings, so they are counted here.

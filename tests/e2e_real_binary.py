@@ -123,10 +123,10 @@ def story(build, scratch):
 
     # "Launch game" where nothing opens Steam's addresses says so. The player types the end of the code,
     # goes back to its start to type the rest with a hyphen (the cursor stays where the player types),
-    # and turns sync on, with the keyboard.
+    # and turns sync on, with the keyboard: Return presses the button and the switch.
     wait_for("the link-code field", lambda: bridge.showing("text", "Link code"))
     focus_window()
-    xdotool("key", "--delay", "50", "Tab", "space", "Tab", "c", "1", "2", "3", "Home", "a", "b", "minus", "Tab", "space")
+    xdotool("key", "--delay", "50", "Tab", "Return", "Tab", "c", "1", "2", "3", "Home", "a", "b", "minus", "Tab", "Return")
     wait_for("the failed launch told", lambda: bridge.showing("label", "Steam could not be opened"))
     wait_for("the switch on", lambda: bridge.showing("check box", "Sync to dashboard") == [("Sync to dashboard", True)])
     wait_for("the settings saved", lambda: saved(home))
@@ -136,7 +136,7 @@ def story(build, scratch):
     shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3-wine"))
     subprocess.Popen([r"Z:\home\player\Steam\steamapps\common\Transport Fever 3\TransportFever3.exe", "infinity"],
                             executable=os.path.join(scratch, "TransportFever3-wine"))
-    wait_for("the game running", lambda: bridge.showing("label", "Running") and not bridge.showing("push button"))
+    wait_for("the game running", lambda: bridge.showing("heading", "Transport Fever 3", "Running") and not bridge.showing("push button"))
     append(log, {"balance": 2184350.4, "lines": 14, "seq": 1}, {"balance": 2184360.4, "lines": 15, "seq": 2})
     expect_uploads(dashboard, {"balance": 2184360.4, "lines": 15, "seq": 2})
     wait_for("the status line Live", lambda: [line for line, _ in bridge.showing("label", None, "Sync status")
@@ -197,6 +197,8 @@ def story(build, scratch):
     headless = {k: v for k, v in sandbox.app_environment(home).items() if k != "DISPLAY"}
     version = subprocess.run([program, "--version"], capture_output=True, text=True, env=headless)
     assert version.returncode == 0 and version.stdout.startswith("Corvane Bridge "), f"--version, no display: {version}"
+    german = subprocess.run([program, "--help"], capture_output=True, text=True, env=sandbox.app_environment(home, "de_DE.UTF-8"))
+    assert "Optionen:" in german.stdout, f"Qt's own texts in German: {german.stdout}"
 
 
 def main():

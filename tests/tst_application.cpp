@@ -45,6 +45,9 @@ private slots:
         QVERIFY(looks({29, 29}, QColor(0x2F, 0x82, 0xD6)));
         QVERIFY(looks({18, 19}, Qt::white));
         QVERIFY(looks({-10, -10}, QColor(0x0B, 0x14, 0x1D)));
+        const QImage unfocused = window->grabWindow();
+        QTest::keyClick(window, Qt::Key_Tab); // onto "Launch game": a ring shows where the keyboard is
+        QVERIFY(window->grabWindow() != unfocused);
 
         QLocale::setDefault(QLocale::German);
         ApplicationShell::useThePlayersLanguage();
