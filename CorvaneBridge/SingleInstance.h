@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include <memory>
+#include <optional>
 
 // Keeps one bridge per settings file, so no payload is ever uploaded twice. The first start holds a
 // lock and listens; a later start knocks, which asks the first to show its window, and steps aside.
