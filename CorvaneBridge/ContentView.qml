@@ -230,8 +230,9 @@ ScrollView {
                     Accessible.name: qsTr("Sync to dashboard")
                     onToggled: root.model.bridgeEnabled = checked
                     // Return and Enter switch it too, as Space does.
-                    Keys.onReturnPressed: { toggle(); toggled() }
-                    Keys.onEnterPressed: { toggle(); toggled() }
+                    function switchByKey() { toggle(); toggled() }
+                    Keys.onReturnPressed: switchByKey()
+                    Keys.onEnterPressed: switchByKey()
                     indicator: Rectangle {
                         implicitWidth: 40
                         implicitHeight: 24

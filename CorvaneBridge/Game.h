@@ -16,9 +16,10 @@ public:
     // nothing on this desktop opens Steam's addresses, which launchFailed() tells the player.
     Q_INVOKABLE static bool launch()
     {
-        if (QDesktopServices::openUrl(GameWatcher::launchAddress()))
+        const QUrl address = GameWatcher::launchAddress();
+        if (QDesktopServices::openUrl(address))
             return true;
-        qCWarning(lcBridge) << "nothing on this desktop opens" << GameWatcher::launchAddress();
+        qCWarning(lcBridge) << "nothing on this desktop opens" << address;
         return false;
     }
 

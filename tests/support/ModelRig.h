@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <atomic>
+#include <memory>
 
 // A model wired to a temporary log, a game switch the test flips and a local dashboard. Its timer
 // period is an hour, so ticks come only from start(), which runs one at once.
@@ -27,10 +28,18 @@ struct Rig
         server.answerWith(accepted());
     }
 
+    // A check or lookup may still run on a pool thread after its model is gone, and it reads this rig:
+    // each task holds a copy of the token until it ends.
+    ~Rig()
+    {
+        for (const QDeadlineTimer late(10000); running.use_count() > 1 && !late.hasExpired();)
+            QThread::msleep(1);
+    }
+
     AppModel::Collaborators collaborators()
     {
-        const auto checkGame = [this] { return ++gameChecks, gameRunning.load(); };
-        const auto findLog = [this]() -> GameWatcher::LogLookup {
+        const auto checkGame = [this, token = running] { return ++gameChecks, gameRunning.load(); };
+        const auto findLog = [this, token = running]() -> GameWatcher::LogLookup {
             ++logLookups;
             for (const QDeadlineTimer hang(5000); lookupsHang && !hang.hasExpired();)
                 QThread::msleep(10);
@@ -45,6 +54,7 @@ struct Rig
         QVERIFY(file.open(QIODevice::Append) && file.write(bytes) == bytes.size());
     }
 
+    const std::shared_ptr<void> running = std::make_shared<int>();
     QTemporaryDir dir;
     const QString log = dir.filePath("stdout.txt");
     bool logExists = true;
