@@ -1,7 +1,6 @@
 #include "ApplicationShell.h"
 
 #include <QCoreApplication>
-#include <QDeadlineTimer>
 #include <QLibraryInfo>
 #include <QSystemTrayIcon>
 #include <QTimer>
@@ -10,9 +9,9 @@
 using namespace std::chrono_literals;
 
 ApplicationShell::ApplicationShell(WindowsFactory makeWindows, const LoginItem &loginItem, QObject *parent)
-    : QObject(parent), m_makeWindows(std::move(makeWindows)), m_tray(m_model, loginItem)
+    : QObject(parent), m_makeWindows(std::move(makeWindows)), m_loginItem(loginItem)
 {
-    connect(&m_tray, &TrayIcon::openRequested, this, &ApplicationShell::activate);
+    connect(&m_trayHost, &TrayHost::arrived, this, &ApplicationShell::showTrayIcon);
 }
 
 // Ours, and Qt's own for the texts Qt shows (the command line's help, the standard dialogs).
@@ -33,15 +32,22 @@ void ApplicationShell::useThePlayersLanguage()
 bool ApplicationShell::start(Start how)
 {
     m_model.start();
-    m_tray.show(); // Qt docks it as soon as a tray exists, also one that comes later
+    m_trayHost.watch(); // also a tray that comes later gets the icon
     if (how == Start::withWindow)
         return openWindow();
-    showTrayOrWindow();
+    // At login the desktop's panel often comes up after the programs it starts: give the tray 10 s to
+    // appear before falling back to a window.
+    QTimer::singleShot(10s, this, [this] {
+        if (!m_tray && (!m_windows || m_windows->isEmpty()))
+            openWindow();
+    });
     return true;
 }
 
-void ApplicationShell::activate()
+void ApplicationShell::activate(const QByteArray &activationToken)
 {
+    if (!activationToken.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", activationToken); // where Qt looks for it when it asks
     if (Windows *group = windows())
         group->activate();
 }
@@ -49,9 +55,9 @@ void ApplicationShell::activate()
 Windows *ApplicationShell::windows()
 {
     if (!m_windows && (m_windows = m_makeWindows(m_model, this))) {
-        connect(m_windows, &Windows::lastWindowClosed, this, [] {
+        connect(m_windows, &Windows::lastWindowClosed, this, [this] {
             // Nothing invisible may be left running: without a tray there would be no way back.
-            if (!QSystemTrayIcon::isSystemTrayAvailable())
+            if (!m_tray || !QSystemTrayIcon::isSystemTrayAvailable())
                 QCoreApplication::quit();
         });
     }
@@ -64,21 +70,9 @@ bool ApplicationShell::openWindow()
     return group && group->openWindow();
 }
 
-// At login the desktop's panel often comes up after the programs it starts: give the tray 10 s to
-// appear before falling back to a window.
-void ApplicationShell::showTrayOrWindow()
+void ApplicationShell::showTrayIcon()
 {
-    if (QSystemTrayIcon::isSystemTrayAvailable())
-        return;
-    auto *poll = new QTimer(this);
-    const QDeadlineTimer deadline(10s);
-    connect(poll, &QTimer::timeout, this, [this, poll, deadline] {
-        const bool trayArrived = QSystemTrayIcon::isSystemTrayAvailable();
-        if (!trayArrived && !deadline.hasExpired())
-            return;
-        poll->deleteLater();
-        if (!trayArrived && (!m_windows || m_windows->isEmpty()))
-            openWindow();
-    });
-    poll->start(250ms);
+    m_tray = std::make_unique<TrayIcon>(m_model, m_loginItem);
+    connect(m_tray.get(), &TrayIcon::openRequested, this, [this] { activate(); });
+    m_tray->show();
 }

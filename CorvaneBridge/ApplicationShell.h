@@ -1,12 +1,14 @@
 #pragma once
 
 #include "AppModel.h"
+#include "TrayHost.h"
 #include "TrayIcon.h"
 #include "Windows.h"
 
 #include <QObject>
 
 #include <functional>
+#include <memory>
 
 // The running bridge: the one model, syncing from start to quit, and the ways to reach it, windows
 // and the tray icon. Windows are only views; closing the last one leaves the bridge syncing while
@@ -29,16 +31,19 @@ public:
 
     // False when the window was asked for and could not be built.
     bool start(Start how);
-    // What a second start of the bridge and a click on the tray icon ask for: a window, in front.
-    void activate();
+    // What a second start of the bridge and a click on the tray icon ask for: a window, in front. On
+    // Wayland only a token from the desktop's launcher lets a window come to the front.
+    void activate(const QByteArray &activationToken = {});
 
 private:
     Windows *windows();
     bool openWindow();
-    void showTrayOrWindow();
+    void showTrayIcon();
 
     AppModel m_model;
     WindowsFactory m_makeWindows;
     Windows *m_windows = nullptr;
-    TrayIcon m_tray;
+    LoginItem m_loginItem;
+    TrayHost m_trayHost;
+    std::unique_ptr<TrayIcon> m_tray; // once the desktop has a tray
 };

@@ -228,6 +228,8 @@ ScrollView {
                     enabled: root.model.codeValid
                     padding: 0
                     Accessible.name: qsTr("Sync to dashboard")
+                    // Qt 6.4 tells screen readers of no disabled state: they hear why instead.
+                    Accessible.description: enabled ? "" : qsTranslate("Presentation", "Enter a valid link code first")
                     onToggled: root.model.bridgeEnabled = checked
                     // Return and Enter switch it too, as Space does.
                     function switchByKey() { toggle(); toggled() }

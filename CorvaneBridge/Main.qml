@@ -14,10 +14,12 @@ ApplicationWindow {
     width: Theme.windowWidth
     minimumWidth: Theme.windowWidth
     maximumWidth: Theme.windowWidth
-    minimumHeight: 600
     // Tall enough for the live figures without scrolling; a fixed start, so the window never
-    // resizes itself under the user when the figures arrive.
-    height: 640
+    // resizes itself under the user when the figures arrive. Never taller than the screen can show
+    // with a title bar (a 1080p laptop at 200 % has 540 points): the content scrolls instead.
+    readonly property real roomOnScreen: Screen.desktopAvailableHeight - 48
+    minimumHeight: Math.min(600, roomOnScreen)
+    height: Math.min(640, roomOnScreen)
 
     // Dark colours for what the controls draw themselves: caret, selection, placeholder, scroll bar.
     palette {

@@ -24,16 +24,24 @@ QStringList socketNames(const QString &folder)
     return {folder + u"/corvane-bridge.socket"_s, u"corvane-bridge-"_s + QString::fromLatin1(key.left(24))};
 }
 
+// A Wayland desktop lets a window come to the front only with a token from the launcher, given to the
+// process it started, this one. Tokens are short; anything longer is not one.
+constexpr qsizetype longestToken = 4096;
+
 // Asks the bridge listening for `folder` to come forward; false when nobody answers in `patience`.
 bool knock(const QString &folder, std::chrono::milliseconds patience = 0ms)
 {
     const QDeadlineTimer deadline(patience);
+    const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN").left(longestToken);
     for (;;) {
         for (const QString &name : socketNames(folder)) {
             QLocalSocket knock;
             knock.connectToServer(name);
-            if (knock.waitForConnected(2000))
+            if (knock.waitForConnected(2000)) {
+                knock.write(token);
+                knock.waitForBytesWritten(2000);
                 return true;
+            }
         }
         if (deadline.hasExpired())
             return false;
@@ -48,15 +56,23 @@ SingleInstance::SingleInstance(const QStringList &folders, QObject *parent)
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *knock = m_server.nextPendingConnection()) {
-            knock->disconnectFromServer();
-            knock->deleteLater();
-            emit activationRequested();
+            // The knock is over when the second start hangs up, its token sent.
+            knock->setReadBufferSize(longestToken);
+            connect(knock, &QLocalSocket::disconnected, this, [this, knock] {
+                knock->deleteLater();
+                emit activationRequested(knock->read(longestToken));
+            });
         }
     });
 }
 
 SingleInstance::Claim SingleInstance::claim()
 {
+    // A bridge that had to lock a later folder (an earlier one was read-only when it started) answers
+    // there, also once the earlier one can hold a lock again.
+    for (const QString &folder : std::as_const(m_folders))
+        if (!folder.isEmpty() && knock(folder))
+            return Claim::forwarded;
     for (const QString &folder : std::as_const(m_folders))
         if (const std::optional<Claim> claimed = claimIn(folder))
             return *claimed;
@@ -76,8 +92,6 @@ std::optional<SingleInstance::Claim> SingleInstance::claimIn(const QString &fold
     if (!m_lock->tryLock()) {
         if (m_lock->error() != QLockFile::LockFailedError)
             return std::nullopt;
-        if (knock(folder))
-            return Claim::forwarded;
         // A lock nobody holds is left from a crash or a full disk, whatever it says; a bridge that
         // holds it and does not answer yet may have started a moment ago, as at login.
         if (!m_lock->removeStaleLockFile() || !m_lock->tryLock()) {

@@ -28,7 +28,8 @@ public:
     Claim claim();
 
 signals:
-    void activationRequested();
+    // A second start asks for the window, with its launcher's activation token when it had one.
+    void activationRequested(const QByteArray &activationToken);
 
 private:
     std::optional<Claim> claimIn(const QString &folder);

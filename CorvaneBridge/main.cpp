@@ -16,14 +16,15 @@
 
 namespace {
 
-// The small sizes title bars and task switchers use; the desktop's icon theme has the large ones.
-QIcon windowIcon()
+// From the desktop's icon theme, where the package puts it up to 512 px, so a tray at 200 % shows it
+// sharp; the sizes built in where the theme lacks it (an uninstalled build).
+QIcon applicationIcon()
 {
-    QIcon icon;
+    QIcon builtIn;
     const QDir icons(QStringLiteral(":/icons"));
     for (const QString &file : icons.entryList(QDir::Files))
-        icon.addFile(icons.filePath(file));
-    return icon;
+        builtIn.addFile(icons.filePath(file));
+    return QIcon::fromTheme(AppIdentity::id(), builtIn);
 }
 
 // The window module lies beside the executable in the build, and in the library folder once installed.
@@ -97,7 +98,7 @@ int main(int argc, char *argv[])
         return EXIT_FAILURE;
     }
 
-    QGuiApplication::setWindowIcon(windowIcon());
+    QGuiApplication::setWindowIcon(applicationIcon());
     // Windows come and go; the shell decides when the bridge ends.
     QGuiApplication::setQuitOnLastWindowClosed(false);
 

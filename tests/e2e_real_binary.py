@@ -19,14 +19,7 @@ from pathlib import Path
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
 import sandbox  # noqa: E402
-
-
-def wait_for(what, predicate, timeout=30):
-    deadline = time.monotonic() + timeout
-    while not (result := predicate()):
-        assert time.monotonic() < deadline, f"never saw {what}"
-        time.sleep(0.3)
-    return result
+from sandbox import wait_for  # noqa: E402
 
 
 def xdotool(*arguments):
@@ -41,16 +34,12 @@ def focus_window():
              and subprocess.run(active, capture_output=True, text=True).stdout == "Corvane Bridge\n")
 
 
-def close_window():
-    subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)
-
-
 class Bridge:
     """The bridge's process, and its window as the accessibility tree shows it."""
 
-    def __init__(self, build, home, *arguments, language="C.UTF-8", environment=None):
+    def __init__(self, build, home, *arguments, language="C.UTF-8", environment=None, **process):
         self.process = subprocess.Popen([os.path.join(build, "CorvaneBridge/corvane-bridge"), *arguments],
-                                        env=environment or sandbox.app_environment(home, language))
+                                        env=environment or sandbox.app_environment(home, language), **process)
 
     def showing(self, role, name=None, description=None):
         """[(name, checked)] of the controls on screen with that role (and name, and description)."""
@@ -82,12 +71,6 @@ def tray_icon():
     if icon:
         w, h, x, y = map(int, icon.groups())
         return str(x + w // 2), str(y + h // 2)
-
-
-def tray_menu(*keys):
-    xdotool("mousemove", *tray_icon(), "click", "3")
-    time.sleep(1)
-    xdotool("key", *keys)
 
 
 def expect_uploads(dashboard, *payloads):
@@ -124,7 +107,8 @@ def story(build, scratch):
     # "Launch game" where nothing opens Steam's addresses says so. The player types the end of the code,
     # goes back to its start to type the rest with a hyphen (the cursor stays where the player types),
     # and turns sync on, with the keyboard: Return presses the button and the switch.
-    wait_for("the link-code field", lambda: bridge.showing("text", "Link code"))
+    wait_for("the switch, unavailable until a code is typed",
+             lambda: bridge.showing("check box", "Sync to dashboard", "Enter a valid link code first"))
     focus_window()
     xdotool("key", "--delay", "50", "Tab", "Return", "Tab", "c", "1", "2", "3", "Home", "a", "b", "minus", "Tab", "Return")
     wait_for("the failed launch told", lambda: bridge.showing("label", "Steam could not be opened"))
@@ -141,7 +125,6 @@ def story(build, scratch):
     expect_uploads(dashboard, {"balance": 2184360.4, "lines": 15, "seq": 2})
     wait_for("the status line Live", lambda: [line for line, _ in bridge.showing("label", None, "Sync status")
                                               if re.fullmatch(r"Live, last sync \d.*", line)])
-    wait_for("the figures", lambda: bridge.showing("label", "Lines: 15"))
 
     # The window closes (Ctrl+W); the bridge goes on syncing, and its tray icon brings the window back.
     # Closed again, a second start shows one and steps aside.
@@ -152,21 +135,16 @@ def story(build, scratch):
     expect_uploads(dashboard, {"balance": 2184360.4, "lines": 15, "seq": 2}, {"seq": 3})
     xdotool("mousemove", *wait_for("the tray icon", tray_icon), "click", "1")
     wait_for("the window back from the tray", bridge.windows)
-    close_window()
+    subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)  # closes the window
     wait_for("the window gone", lambda: bridge.windows() == 0)
     elsewhere = {k: v for k, v in sandbox.app_environment(home).items() if k != "XDG_RUNTIME_DIR"}  # as over ssh
     assert Bridge(build, home, environment=elsewhere).exits(0), "a second start did not step aside with status 0"
     wait_for("the window opened by a second start", bridge.windows)
 
-    # From the tray menu's end: "Start at login" writes the autostart entry and removes it again;
-    # "Quit Corvane Bridge" ends the bridge, and the settings stay.
-    autostart = os.path.join(home, ".config/autostart/app.corvane.Bridge.desktop")
-    tray_menu("Up", "Up", "Return")
-    wait_for("the autostart entry", lambda: os.path.exists(autostart) and "--background\n" in open(autostart).read())
-    tray_menu("Up", "Up", "Return")
-    wait_for("the autostart entry removed", lambda: not os.path.exists(autostart))
-    tray_menu("Up", "Return")
-    assert bridge.exits(0), "quitting from the tray did not end with status 0"
+    # Ctrl+Q ends the bridge, and the settings stay.
+    focus_window()
+    xdotool("key", "ctrl+q")
+    assert bridge.exits(0), "quitting with Ctrl+Q did not end with status 0"
     assert saved(home), "the settings are lost after quitting"
 
     # A German player's next start: the runtime folder cannot hold the lock and a crash left a damaged
@@ -186,8 +164,12 @@ def story(build, scratch):
     focus_window()
     xdotool("key", "Tab", "Tab", "space")  # the field, then the switch
     wait_for("the unsaved settings told", lambda: bridge.showing("label", "Einstellungen nicht gespeichert"))
+    subprocess.run(["umount", os.path.join(home, ".config/Corvane")], check=True)  # told until a write succeeds
+    xdotool("key", "space")
+    wait_for("the settings saved again", lambda: bridge.showing("check box", "Mit Dashboard abgleichen")
+             and not bridge.showing("label", "Einstellungen nicht gespeichert"))
     assert Bridge(build, home).exits(0), "with the lock in the cache, a second start did not step aside"
-    close_window()
+    subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)  # closes the window
     assert bridge.exits(0), "closing the last window without a tray did not quit"
 
     # The command line, also without a display.
@@ -201,6 +183,38 @@ def story(build, scratch):
     assert "Optionen:" in german.stdout, f"Qt's own texts in German: {german.stdout}"
 
 
+def wayland_story(build, scratch):
+    """The same bridge on Wayland: sway at 200 % on a 1080p screen, waybar's StatusNotifier tray."""
+    desktop = sandbox.Wayland(scratch)
+    bridge = Bridge(build, None, "--background", environment=desktop.environment, **desktop.player)
+    time.sleep(5)  # the panel comes up after the bridge, as at login
+    desktop.start(["waybar", "-c", os.path.join(desktop.home, "waybar")])
+    icon = wait_for("the tray icon", desktop.tray)
+    assert desktop.windows() == [], "a window with the tray icon"
+    assert list(icon["menu"]) == ["Open Corvane Bridge", "Sync to dashboard", "Launch game", "Start at login", "Quit Corvane Bridge"]
+    desktop.choose("Open Corvane Bridge")
+    [window] = wait_for("the window", desktop.windows)
+    assert (window["app_id"], window["name"], window["shell"]) == ("app.corvane.Bridge", "Corvane Bridge", "xdg_shell")
+    top, bottom = window["rect"]["y"] - window["deco_rect"]["height"], window["rect"]["y"] + window["rect"]["height"]
+    assert 0 <= top and bottom <= 540, f"the window, title bar included, from {top} to {bottom} of 540 points"
+
+    # A second start from the desktop's launcher brings the window to the front, with the token it got.
+    desktop.sway("workspace", "2")
+    desktop.sway("exec", os.path.join(build, "CorvaneBridge/corvane-bridge"))
+    if desktop.sway("-t", "get_version")["minor"] >= 8:
+        wait_for("the window in front", lambda: [w for w in desktop.windows() if w["focused"]])
+    else:
+        print("SKIP: sway 1.7 gives what it starts no activation token; the window in front is checked with 1.8+")
+
+    # From the tray's menu: "Start at login" writes the autostart entry and removes it again; "Quit".
+    autostart = os.path.join(desktop.home, ".config/autostart/app.corvane.Bridge.desktop")
+    for written in (True, False):
+        desktop.choose("Start at login")
+        wait_for(f"the autostart entry {'written' if written else 'removed'}", lambda: os.path.exists(autostart) == written)
+    desktop.choose("Quit Corvane Bridge")
+    assert bridge.exits(0), "quitting from the tray's menu did not end with status 0"
+
+
 def main():
     build = os.path.abspath(sys.argv[1])
     try:
@@ -212,6 +226,7 @@ def main():
         sandbox.prepare(build, scratch)
         try:
             story(build, scratch)  # an assertion that fails ends it with status 1
+            wayland_story(build, scratch)
         finally:
             subprocess.run(["pkill", "-KILL", "-x", "bindfs"])  # stopped, it would hang the clean-up
     print("PASS: the shipped bridge, end to end")

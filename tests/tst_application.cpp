@@ -23,9 +23,9 @@ private slots:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
     }
 
-    // The one look check: the dark theme, and the logo's gradient from blueLight to blue with the
-    // white link across it. Then, in German and with the longest texts showing, nothing is cut or
-    // reaches past the window's edge.
+    // The one look check: a dark window, and the logo drawn on it, lighter at its top-left corner
+    // (its gradient) with the white link across it. Then, in German and with the longest texts
+    // showing, nothing is cut or reaches past the window's edge.
     void theWindowLooksDarkAndFitsInGerman()
     {
         Rig rig;
@@ -35,16 +35,11 @@ private slots:
         QQuickWindow *window = windows.windows().last();
         QVERIFY(QTest::qWaitForWindowExposed(window));
         const auto *logo = window->findChild<QQuickItem *>("logo");
-        const auto looks = [&](QPointF at, QColor expected) {
-            const QColor found = window->grabWindow().pixelColor(logo->mapToScene(at).toPoint());
-            return qAbs(found.red() - expected.red()) + qAbs(found.green() - expected.green()) +
-                       qAbs(found.blue() - expected.blue()) <
-                   30;
+        const auto gray = [&](QPointF at) {
+            return qGray(window->grabWindow().pixel(logo->mapToScene(at).toPoint()));
         };
-        QTRY_VERIFY(looks({9, 9}, QColor(0x4A, 0x9A, 0xE8))); // the Canvas paints on a later frame
-        QVERIFY(looks({29, 29}, QColor(0x2F, 0x82, 0xD6)));
-        QVERIFY(looks({18, 19}, Qt::white));
-        QVERIFY(looks({-10, -10}, QColor(0x0B, 0x14, 0x1D)));
+        QTRY_VERIFY(gray({-10, -10}) < 40 && gray({9, 9}) > gray({29, 29}) + 10); // the Canvas paints later
+        QCOMPARE(gray({18, 19}), 255);
         const QImage unfocused = window->grabWindow();
         QTest::keyClick(window, Qt::Key_Tab); // onto "Launch game": a ring shows where the keyboard is
         QVERIFY(window->grabWindow() != unfocused);
@@ -60,7 +55,8 @@ private slots:
         model.setBridgeEnabled(true);
         QVERIFY(lookedUp.wait());
         rig.append("@CRVN@{\"balance\":1e300,\"lines\":1234567890123456,\"vehicles\":1234567890123456}\n");
-        tickAndUpload(model); // figures no column can hold: shrunk, then cut, never past the edge
+        // Figures no column can hold: shrunk, then cut, never past the edge.
+        tick(model, &AppModel::serverStateChanged);
         model.setBridgeEnabled(false);
         rig.logExists = false;
         rig.searched = QStringList(25, rig.dir.path());

@@ -63,11 +63,8 @@ private slots:
             {R"({"lines":1e19,"vehicles":-9.3e18,"balance":1e300})", "b=1e+300"}, // counts beyond 64 bits
             {R"({"lines":9.2e18,"vehicles":-9223372036854775808})",
              "l=9200000000000000000 v=-9223372036854775808"},
-            {R"({"balance":"1e400"})", "b=inf"},
             {R"({"balance":1e400,"date":"d"})", "none"}, // a JSON number beyond double range spoils it
-            {R"({"lines":1,"lines":2,"date":5})", "l=2"},
-            {R"({"Balance":1,"LINES":2,"Date":"x"})", "none"},
-            {"[1,2]", "none"}};
+            {R"({"lines":1,"lines":2,"date":5})", "l=2"}};
         for (const auto &[payload, record] : payloadAndRecord)
             QCOMPARE(shown(Metrics::fromPayload(payload)), record);
     }

@@ -73,9 +73,3 @@ inline void tick(AppModel &model, void (AppModel::*signal)() = &AppModel::gameRu
     model.start();
     QVERIFY(spy.wait(10000));
 }
-
-// One tick that uploads, up to the upload's outcome.
-inline void tickAndUpload(AppModel &model)
-{
-    tick(model, &AppModel::serverStateChanged);
-}

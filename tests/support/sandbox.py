@@ -3,12 +3,17 @@ machine and the tests' certificate authority is the only one trusted. The shippe
 local stand-in dashboard through its ordinary name resolution and certificate checks, sees only the
 processes started here, and shows its window, tray icon and accessibility tree on a private X server.
 Needs root; run with Debian's /usr/bin/python3 (its pyatspi)."""
+import glob
+import json
 import os
 import select
 import shutil
 import subprocess
 import sys
 import time
+from pathlib import Path
+
+from gi.repository import Gio, GLib
 
 
 class Unavailable(Exception):
@@ -67,6 +72,75 @@ def start_x_server():
         if not select.select([numbers], [], [], 30)[0]:
             raise RuntimeError("Xvfb did not start")
         os.environ["DISPLAY"] = ":" + numbers.readline().strip()
+
+
+class Wayland:
+    """sway, headless, on a 1920x1080 screen at 200 %, with a session bus of its own that root may read too;
+    its windows read from sway's tree, its tray (waybar's, when started) over D-Bus. Everything on it runs
+    as the player, nobody: sway refuses root."""
+    player = {"user": 65534, "group": 65534, "extra_groups": []}
+
+    def __init__(self, scratch):
+        self.home = os.path.join(scratch, "wayland-player")
+        os.makedirs(os.path.join(self.home, "run"), mode=0o700)
+        for name, text in {"waybar": '{"modules-right": ["tray"]}',
+                           "sway": "output * mode 1920x1080 scale 2\nfocus_on_window_activation focus\n",
+                           "bus": "<busconfig><include>/usr/share/dbus-1/session.conf</include>"
+                                  '<policy context="default"><allow user="root"/></policy></busconfig>'}.items():
+            Path(self.home, name).write_text(text)
+        subprocess.run(["chown", "-R", "65534:65534", self.home], check=True)
+        os.chmod(scratch, 0o711)  # the player passes through to its home
+        # An X server too, as XWayland offers one: the bridge must still choose Wayland.
+        self.environment = {"DISPLAY": os.environ["DISPLAY"], "HOME": self.home, "PATH": "/usr/bin:/bin", "LANG": "C.UTF-8", "TMPDIR": self.home,
+                            "XDG_RUNTIME_DIR": self.home + "/run", "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.home}/run/bus",
+                            "ASAN_OPTIONS": app_environment(self.home)["ASAN_OPTIONS"], "WLR_BACKENDS": "headless", "WLR_RENDERER": "pixman", "WLR_LIBINPUT_NO_DEVICES": "1"}
+        subprocess.run(["dbus-daemon", f"--config-file={self.home}/bus", "--address", self.environment["DBUS_SESSION_BUS_ADDRESS"],
+                        "--fork"], check=True, **self.player)
+        self.start(["sway", "-c", os.path.join(self.home, "sway")])
+        socket = os.path.basename(wait_for("sway", lambda: glob.glob(self.home + "/run/wayland-[0-9]"))[0])
+        self.environment.update(WAYLAND_DISPLAY=socket, SWAYSOCK=glob.glob(self.home + "/run/sway-ipc.*")[0])
+        self.bus = Gio.DBusConnection.new_for_address_sync(self.environment["DBUS_SESSION_BUS_ADDRESS"],
+            Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+
+    def start(self, command):
+        return subprocess.Popen(command, env=self.environment, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **self.player)
+
+    def sway(self, *command):
+        return json.loads(subprocess.run(["swaymsg", "-r", *command], env=self.environment, capture_output=True).stdout)
+
+    def windows(self):
+        def walk(node):
+            return ([node] if node.get("app_id") else []) + [w for n in node["nodes"] + node["floating_nodes"] for w in walk(n)]
+        return walk(self.sway("-t", "get_tree"))
+
+    def call(self, service, path, method, signature, *arguments):
+        interface, method = method.rsplit(".", 1)
+        return self.bus.call_sync(service, path, interface, method, GLib.Variant(signature, arguments), None, 0, 5000, None).unpack()
+
+    def tray(self):
+        """The properties of the one icon in the tray, with its menu as {label: id}; nothing before."""
+        try:
+            [item] = self.call("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
+                               "(ss)", "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems")[0]
+        except (GLib.Error, ValueError):  # no tray yet, or no icon in it
+            return None
+        service, path = item.split("/", 1)
+        icon = self.call(service, "/" + path, "org.freedesktop.DBus.Properties.GetAll", "(s)", "org.kde.StatusNotifierItem")[0]
+        layout = self.call(service, icon["Menu"], "com.canonical.dbusmenu.GetLayout", "(iias)", 0, -1, [])[1]
+        return dict(icon, service=service, menu={entry["label"]: id for id, entry, _ in layout[2] if "label" in entry})
+
+    def choose(self, label):
+        icon = self.tray()
+        self.call(icon["service"], icon["Menu"], "com.canonical.dbusmenu.Event", "(isvu)", icon["menu"][label], "clicked",
+                  GLib.Variant("s", ""), 0)
+
+
+def wait_for(what, predicate, timeout=30):
+    deadline = time.monotonic() + timeout
+    while not (result := predicate()):
+        assert time.monotonic() < deadline, f"never saw {what}"
+        time.sleep(0.3)
+    return result
 
 
 class Dashboard:
