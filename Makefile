@@ -9,7 +9,7 @@ deps:
 run: deps
 	cmake --preset default
 	cmake --build --preset default --target corvane-bridge
-	build/default/CorvaneBridge/corvane-bridge
+	build/default/corvane-bridge
 
 # The package check needs Debian's tools; the Debian 13 pass (Qt 6.8) needs root on Linux and says
 # so where it cannot run. Last, the tests' size against the product's.

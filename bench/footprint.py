@@ -179,7 +179,7 @@ def main():
         sandbox.enter([__file__, build])
     except sandbox.Unavailable as why:
         sys.exit(f"footprint.py: {why}")
-    app = os.path.join(build, "CorvaneBridge/corvane-bridge")
+    app = os.path.join(build, "corvane-bridge")
     floor = os.path.join(build, "bench/bench_floor")
     scratch = tempfile.mkdtemp(prefix="corvane-footprint-")
     try:

@@ -5,6 +5,6 @@
 set -euo pipefail
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-cp "$1"/CorvaneBridge/i18n/*.ts "$work"/
-/usr/lib/qt6/bin/lupdate -silent -no-obsolete -locations none "$1"/CorvaneBridge "$1"/bridge -ts "$work"/*.ts
+cp "$1"/app/i18n/*.ts "$work"/
+/usr/lib/qt6/bin/lupdate -silent -no-obsolete -locations none "$1"/app "$1"/window "$1"/core -ts "$work"/*.ts
 ! grep -B2 'type="unfinished"' "$work"/*.ts | grep '<source>' >&2

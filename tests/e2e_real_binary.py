@@ -38,7 +38,7 @@ class Bridge:
     """The bridge's process, and its window as the accessibility tree shows it."""
 
     def __init__(self, build, home, *arguments, language="C.UTF-8", environment=None, **process):
-        self.process = subprocess.Popen([os.path.join(build, "CorvaneBridge/corvane-bridge"), *arguments],
+        self.process = subprocess.Popen([os.path.join(build, "corvane-bridge"), *arguments],
                                         env=environment or sandbox.app_environment(home, language), **process)
 
     def showing(self, role, name=None, description=None):
@@ -173,7 +173,7 @@ def story(build, scratch):
     assert bridge.exits(0), "closing the last window without a tray did not quit"
 
     # The command line, also without a display.
-    program = os.path.join(build, "CorvaneBridge/corvane-bridge")
+    program = os.path.join(build, "corvane-bridge")
     usage = subprocess.run([program, "--bogus"], capture_output=True, text=True, env=sandbox.app_environment(home))
     assert usage.returncode == 2 and usage.stderr.count("\n") == 1, f"an unknown option: {usage}"
     headless = {k: v for k, v in sandbox.app_environment(home).items() if k != "DISPLAY"}
@@ -200,7 +200,7 @@ def wayland_story(build, scratch):
 
     # A second start from the desktop's launcher brings the window to the front, with the token it got.
     desktop.sway("workspace", "2")
-    desktop.sway("exec", os.path.join(build, "CorvaneBridge/corvane-bridge"))
+    desktop.sway("exec", os.path.join(build, "corvane-bridge"))
     if desktop.sway("-t", "get_version")["minor"] >= 8:
         wait_for("the window in front", lambda: [w for w in desktop.windows() if w["focused"]])
     else:

@@ -2,7 +2,7 @@
 #include "ApplicationShell.h"
 #include "LoginItem.h"
 #include "ModelRig.h"
-#include "WindowGroup.h"
+#include "QuickWindowSet.h"
 
 #include <QQuickItem>
 #include <QQuickWindow>
@@ -30,7 +30,7 @@ private slots:
     {
         Rig rig;
         AppModel model(rig.collaborators());
-        WindowGroup windows(model);
+        QuickWindowSet windows(model);
         QVERIFY(windows.openWindow());
         QQuickWindow *window = windows.windows().last();
         QVERIFY(QTest::qWaitForWindowExposed(window));

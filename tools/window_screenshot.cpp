@@ -5,7 +5,7 @@
 #include "AppModel.h"
 #include "ApplicationShell.h"
 #include "HttpsTestServer.h"
-#include "WindowGroup.h"
+#include "QuickWindowSet.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -39,7 +39,7 @@ int main(int argc, char *argv[])
     model.setLinkCode(u"K7QM2X"_s);
     model.setBridgeEnabled(true);
 
-    WindowGroup windows(model);
+    QuickWindowSet windows(model);
     if (!windows.openWindow())
         return EXIT_FAILURE;
     QQuickWindow *window = windows.windows().first();

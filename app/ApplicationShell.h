@@ -3,7 +3,7 @@
 #include "AppModel.h"
 #include "TrayHost.h"
 #include "TrayIcon.h"
-#include "Windows.h"
+#include "WindowSet.h"
 
 #include <QObject>
 
@@ -19,10 +19,10 @@ class ApplicationShell : public QObject
 
 public:
     enum class Start { withWindow, inBackground };
-    // Makes the group of windows over the model, the first time one is needed; null when it cannot.
-    using WindowsFactory = std::function<Windows *(AppModel &model, QObject *parent)>;
+    // Makes the set of windows over the model, the first time one is needed; null when it cannot.
+    using WindowSetFactory = std::function<WindowSet *(AppModel &model, QObject *parent)>;
 
-    ApplicationShell(WindowsFactory makeWindows, const LoginItem &loginItem, QObject *parent = nullptr);
+    ApplicationShell(WindowSetFactory makeWindows, const LoginItem &loginItem, QObject *parent = nullptr);
     // The windows go before the model they show.
     ~ApplicationShell() override { delete m_windows; }
 
@@ -36,13 +36,13 @@ public:
     void activate(const QByteArray &activationToken = {});
 
 private:
-    Windows *windows();
+    WindowSet *windows();
     bool openWindow();
     void showTrayIcon();
 
     AppModel m_model;
-    WindowsFactory m_makeWindows;
-    Windows *m_windows = nullptr;
+    WindowSetFactory m_makeWindows;
+    WindowSet *m_windows = nullptr;
     LoginItem m_loginItem;
     TrayHost m_trayHost;
     std::unique_ptr<TrayIcon> m_tray; // once the desktop has a tray

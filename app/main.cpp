@@ -1,14 +1,13 @@
 #include "AppIdentity.h"
 #include "ApplicationShell.h"
-#include "Log.h"
 #include "SingleInstance.h"
+#include "WindowPlugin.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QDir>
 #include <QFileInfo>
 #include <QIcon>
-#include <QLibrary>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -25,21 +24,6 @@ QIcon applicationIcon()
     for (const QString &file : icons.entryList(QDir::Files))
         builtIn.addFile(icons.filePath(file));
     return QIcon::fromTheme(AppIdentity::id(), builtIn);
-}
-
-// The window module lies beside the executable in the build, and in the library folder once installed.
-Windows *loadWindows(AppModel &model, QObject *parent)
-{
-    const QDir here(QCoreApplication::applicationDirPath());
-    QString errors;
-    for (const QString &dir : {here.path(), here.filePath(QStringLiteral(CORVANE_WINDOW_MODULE_FROM_BIN))}) {
-        QLibrary module(dir + QStringLiteral("/corvane-bridge-window"));
-        if (const auto create = reinterpret_cast<CreateWindows>(module.resolve(createWindowsSymbol)))
-            return create(model, parent);
-        errors += u'\n' + module.errorString();
-    }
-    qCCritical(lcBridge).noquote() << "cannot load the window module:" << errors;
-    return nullptr;
 }
 
 // What the command line asks for. Read before the desktop is touched, so that --help and --version

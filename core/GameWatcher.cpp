@@ -116,8 +116,7 @@ std::string_view fileName(std::string_view path, std::string_view separators)
     return slash == std::string_view::npos ? path : path.substr(slash + 1);
 }
 
-// The kernel keeps only 15 characters of a process name, so "TransportFever3Helper" shows as
-// "TransportFever3". The executable's file name (or argv[0] when the link cannot be read) is whole.
+// Windows file names are compared as Windows does for ASCII, "TRANSPORTFEVER3.EXE" included.
 bool equalsIgnoringAsciiCase(std::string_view a, std::string_view b)
 {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Installs the Debian package into a fresh minimal Debian 12 (debootstrap, as root) and starts the
-# bridge there for a few seconds. Usage: scripts/check-package.sh build/default/corvane-bridge_*.deb
+# bridge there for a few seconds. Usage: scripts/install-package-in-clean-debian.sh build/default/corvane-bridge_*.deb
 set -euo pipefail
 deb=$(realpath "$1")
 root=$(mktemp -d /tmp/corvane-clean-XXXXXX)

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "AppModel.h"
-#include "Windows.h"
+#include "WindowSet.h"
 
 #include <QList>
 #include <QtQml/qqmlregistration.h>
@@ -14,15 +14,15 @@ class QQuickWindow;
 // The bridge's windows, all views of the one model. A closed window is destroyed; once none is left,
 // the QML engine goes too and its memory is handed back to the system, since a bridge left running
 // all evening should cost little.
-class WindowGroup : public Windows
+class QuickWindowSet : public WindowSet
 {
     Q_OBJECT
     QML_ELEMENT
-    QML_UNCREATABLE("The application owns the window group")
+    QML_UNCREATABLE("The application owns the window set")
 
 public:
-    explicit WindowGroup(AppModel &model, QObject *parent = nullptr);
-    ~WindowGroup() override;
+    explicit QuickWindowSet(AppModel &model, QObject *parent = nullptr);
+    ~QuickWindowSet() override;
 
     Q_INVOKABLE bool openWindow() override;
     void activate() override;

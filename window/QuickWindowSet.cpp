@@ -1,7 +1,7 @@
-#include "WindowGroup.h"
+#include "QuickWindowSet.h"
 
 #include "FreedMemory.h"
-#include "Log.h"
+#include "Logging.h"
 
 #include <QCoreApplication>
 #include <QQmlComponent>
@@ -24,17 +24,17 @@ void preferSoftwareRendering()
 
 } // namespace
 
-WindowGroup::WindowGroup(AppModel &model, QObject *parent) : Windows(parent), m_model(model)
+QuickWindowSet::QuickWindowSet(AppModel &model, QObject *parent) : WindowSet(parent), m_model(model)
 {
     preferSoftwareRendering();
 }
 
-WindowGroup::~WindowGroup()
+QuickWindowSet::~QuickWindowSet()
 {
     qDeleteAll(std::exchange(m_windows, {})); // before the engine they were built by
 }
 
-bool WindowGroup::openWindow()
+bool QuickWindowSet::openWindow()
 {
     if (!m_engine) {
         m_engine = std::make_unique<QQmlEngine>();
@@ -56,12 +56,12 @@ bool WindowGroup::openWindow()
     // Closing hides the window; it is destroyed once the close is over.
     connect(window, &QWindow::visibleChanged, this, [this](bool visible) {
         if (!visible)
-            QMetaObject::invokeMethod(this, &WindowGroup::releaseClosedWindows, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &QuickWindowSet::releaseClosedWindows, Qt::QueuedConnection);
     });
     return true;
 }
 
-void WindowGroup::activate()
+void QuickWindowSet::activate()
 {
     if (m_windows.isEmpty()) {
         openWindow();
@@ -73,7 +73,7 @@ void WindowGroup::activate()
     window->requestActivate();
 }
 
-void WindowGroup::releaseClosedWindows()
+void QuickWindowSet::releaseClosedWindows()
 {
     const auto closed = std::stable_partition(m_windows.begin(), m_windows.end(),
                                               [](QQuickWindow *window) { return window->isVisible(); });

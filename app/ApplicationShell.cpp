@@ -8,7 +8,7 @@
 
 using namespace std::chrono_literals;
 
-ApplicationShell::ApplicationShell(WindowsFactory makeWindows, const LoginItem &loginItem, QObject *parent)
+ApplicationShell::ApplicationShell(WindowSetFactory makeWindows, const LoginItem &loginItem, QObject *parent)
     : QObject(parent), m_makeWindows(std::move(makeWindows)), m_loginItem(loginItem)
 {
     connect(&m_trayHost, &TrayHost::arrived, this, &ApplicationShell::showTrayIcon);
@@ -48,14 +48,14 @@ void ApplicationShell::activate(const QByteArray &activationToken)
 {
     if (!activationToken.isEmpty())
         qputenv("XDG_ACTIVATION_TOKEN", activationToken); // where Qt looks for it when it asks
-    if (Windows *group = windows())
-        group->activate();
+    if (WindowSet *set = windows())
+        set->activate();
 }
 
-Windows *ApplicationShell::windows()
+WindowSet *ApplicationShell::windows()
 {
     if (!m_windows && (m_windows = m_makeWindows(m_model, this))) {
-        connect(m_windows, &Windows::lastWindowClosed, this, [this] {
+        connect(m_windows, &WindowSet::lastWindowClosed, this, [this] {
             // Nothing invisible may be left running: without a tray there would be no way back.
             if (!m_tray || !QSystemTrayIcon::isSystemTrayAvailable())
                 QCoreApplication::quit();
@@ -66,8 +66,8 @@ Windows *ApplicationShell::windows()
 
 bool ApplicationShell::openWindow()
 {
-    Windows *group = windows();
-    return group && group->openWindow();
+    WindowSet *set = windows();
+    return set && set->openWindow();
 }
 
 void ApplicationShell::showTrayIcon()

@@ -3,5 +3,6 @@
 #include <QLoggingCategory>
 
 // The few things the bridge says on the terminal: why it cannot show a window, guard against a second
-// copy of itself, start the game or change its autostart entry. QT_LOGGING_RULES="corvane.*=false" silences them.
+// copy of itself, start the game or change its autostart entry. QT_LOGGING_RULES="corvane.*=false" silences
+// them.
 Q_DECLARE_LOGGING_CATEGORY(lcBridge)

@@ -1,6 +1,6 @@
 #include "SingleInstance.h"
 
-#include "Log.h"
+#include "Logging.h"
 
 #include <QCryptographicHash>
 #include <QDeadlineTimer>

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "GameWatcher.h"
-#include "Log.h"
+#include "Logging.h"
 
 #include <QDesktopServices>
 #include <QObject>

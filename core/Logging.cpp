@@ -1,3 +1,3 @@
-#include "Log.h"
+#include "Logging.h"
 
 Q_LOGGING_CATEGORY(lcBridge, "corvane.bridge", QtInfoMsg)

@@ -6,7 +6,7 @@ import CorvaneBridge
 ApplicationWindow {
     id: window
     required property AppModel model
-    required property WindowGroup windows
+    required property QuickWindowSet windows
 
     title: "Corvane Bridge" // the product's name, in every language
     visible: true
