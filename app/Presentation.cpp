@@ -19,8 +19,7 @@ QString Presentation::statusLine(const Status &status, const QLocale &locale)
         return status.gameRunning ? tr("Waiting for game data") : tr("Waiting for game");
     case AppModel::ServerState::connected:
         return status.lastSync ? tr("Live, last sync %1").arg(time(*status.lastSync, locale)) : tr("Live");
-    case AppModel::ServerState::unreachable:
-        return tr("Server unreachable");
+    case AppModel::ServerState::unreachable: // the model says why
     case AppModel::ServerState::rejected:
         return shortened(status.statusMessage.value_or(tr("Rejected")));
     }
@@ -35,6 +34,11 @@ bool logMissing(const Presentation::Status &status)
 }
 
 } // namespace
+
+QString Presentation::syncUnavailable() const
+{
+    return canSync() ? QString() : tr("Enter a valid link code first");
+}
 
 QString Presentation::gameState(const Status &status)
 {
@@ -129,7 +133,8 @@ QString Presentation::linkCodeFrom(const QString &typed)
     int kept = 0;
     QTextBoundaryFinder graphemes(QTextBoundaryFinder::Grapheme, upper);
     qsizetype start = 0;
-    for (qsizetype end = graphemes.toNextBoundary(); end > 0 && kept < 12; end = graphemes.toNextBoundary()) {
+    for (qsizetype end = graphemes.toNextBoundary(); end > 0 && kept < AppModel::longestLinkCode;
+         end = graphemes.toNextBoundary()) {
         // A cluster is a letter or number by its base character; marks on it come along.
         const QStringView cluster = QStringView(upper).sliced(start, end - start);
         if (QChar::isLetterOrNumber(cluster.toUcs4().first())) {

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QMetaEnum>
 #include <QObject>
 #include <QPointer>
 
@@ -16,9 +17,12 @@ class Presentation : public QObject
     Q_OBJECT
     Q_PROPERTY(AppModel *model READ model WRITE setModel NOTIFY modelChanged REQUIRED)
     Q_PROPERTY(QString statusLine READ statusLine NOTIFY statusChanged)
-    Q_PROPERTY(Tone statusTone READ statusTone NOTIFY statusChanged)
+    Q_PROPERTY(QString statusTone READ statusToneName NOTIFY statusChanged)
     Q_PROPERTY(QString gameState READ gameState NOTIFY statusChanged)
-    Q_PROPERTY(Tone gameStateTone READ gameStateTone NOTIFY statusChanged)
+    Q_PROPERTY(QString gameStateTone READ gameStateToneName NOTIFY statusChanged)
+    Q_PROPERTY(bool canLaunchGame READ canLaunchGame NOTIFY statusChanged)
+    Q_PROPERTY(bool canSync READ canSync NOTIFY statusChanged)
+    Q_PROPERTY(QString syncUnavailable READ syncUnavailable NOTIFY statusChanged)
     Q_PROPERTY(QString gameStateDetail READ gameStateDetail NOTIFY statusChanged)
     Q_PROPERTY(bool hasMetrics READ hasMetrics NOTIFY figuresChanged)
     Q_PROPERTY(QString balance READ balance NOTIFY figuresChanged)
@@ -30,7 +34,7 @@ class Presentation : public QObject
     Q_PROPERTY(QString dashboardHost READ dashboardHost CONSTANT)
 
 public:
-    // The theme colour a status line is drawn in; QML maps each to its Theme colour.
+    // The colour a line is drawn in, by the name of its Theme colour.
     enum class Tone { text3, text2, green, red };
     Q_ENUM(Tone)
 
@@ -71,6 +75,13 @@ public:
     Tone statusTone() const { return statusTone(status()); }
     QString gameState() const { return gameState(status()); }
     Tone gameStateTone() const { return gameStateTone(status()); }
+    QString statusToneName() const { return QMetaEnum::fromType<Tone>().valueToKey(int(statusTone())); }
+    QString gameStateToneName() const { return QMetaEnum::fromType<Tone>().valueToKey(int(gameStateTone())); }
+    // What the window and the tray offer: "Launch game" while the game is not running, the sync switch
+    // once the code is valid (and why not, before).
+    bool canLaunchGame() const { return m_model && !m_model->gameRunning(); }
+    bool canSync() const { return m_model && m_model->codeValid(); }
+    QString syncUnavailable() const;
     // Where the log was looked for, while it is missing.
     QString gameStateDetail() const;
     bool hasMetrics() const { return m_model && m_model->metrics(); }

@@ -53,8 +53,8 @@ void TrayIcon::tell(const QString &message)
 void TrayIcon::showModel()
 {
     m_sync->setChecked(m_model.bridgeEnabled());
-    m_sync->setEnabled(m_model.codeValid());
-    m_launch->setVisible(!m_model.gameRunning());
+    m_sync->setEnabled(m_presentation.canSync());
+    m_launch->setVisible(m_presentation.canLaunchGame());
     // Every tick rewrites the game state; the desktop hears of the tooltip only when it changes.
     const QString toolTip = AppIdentity::name() + u'\n' + m_presentation.statusLine();
     if (m_icon.toolTip() != toolTip)

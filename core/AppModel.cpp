@@ -72,7 +72,8 @@ AppModel::AppModel(Collaborators collaborators, QObject *parent)
 
 bool AppModel::codeValid() const
 {
-    static const QRegularExpression pattern(QRegularExpression::anchoredPattern(u"[A-Z0-9]{6,12}"_s));
+    static const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(u"[A-Z0-9]{%1,%2}"_s.arg(shortestLinkCode).arg(longestLinkCode)));
     return pattern.match(m_linkCode).hasMatch();
 }
 

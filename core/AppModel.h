@@ -57,6 +57,8 @@ public:
 
     QString linkCode() const { return m_linkCode; }
     bool bridgeEnabled() const { return m_bridgeEnabled; }
+    // A valid link code: 6 to 12 of A-Z and 0-9.
+    static constexpr int shortestLinkCode = 6, longestLinkCode = 12;
     bool codeValid() const;
     bool gameRunning() const { return m_gameRunning; }
     ServerState serverState() const { return m_serverState; }

@@ -192,6 +192,7 @@ def wayland_story(build, scratch):
     icon = wait_for("the tray icon", desktop.tray)
     assert desktop.windows() == [], "a window with the tray icon"
     assert list(icon["menu"]) == ["Open Corvane Bridge", "Sync to dashboard", "Launch game", "Start at login", "Quit Corvane Bridge"]
+    assert icon["hidden"] == ["Launch game"], "the game runs (since the first story): nothing to launch"
     desktop.choose("Open Corvane Bridge")
     [window] = wait_for("the window", desktop.windows)
     assert (window["app_id"], window["name"], window["shell"]) == ("app.corvane.Bridge", "Corvane Bridge", "xdg_shell")

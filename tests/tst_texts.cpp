@@ -85,7 +85,7 @@ private slots:
             {{true, true, true, S::idle, {}, {}}, "Waiting for game data/text2"},
             {{true, true, true, S::connected, fivePastTwo, {}}, "Live, last sync 2:05:09 PM/green"},
             {{true, true, false, S::connected, {}, {}}, "Live/green"},
-            {{true, true, true, S::unreachable, fivePastTwo, "x"}, "Server unreachable/red"},
+            {{true, true, true, S::unreachable, fivePastTwo, "Server unreachable"}, "Server unreachable/red"},
             {{true, true, true, S::rejected, {}, "Bad payload from game"}, "Bad payload from game/red"},
             {{true, true, true, S::rejected, {}, ""}, "/red"},
             {{true, true, false, S::rejected, {}, QString(120000, u'x')}, cut + "/red"},

@@ -39,8 +39,8 @@ QtObject {
         return pixels * 72 / (density * 25.4)
     }
 
-    // The colour of a Presentation.Tone.
-    function tone(value) {
-        return [text3, text2, green, red][value]
+    // The colour a Presentation tone names: each is one of the colours above.
+    function tone(name) {
+        return Theme[name]
     }
 }

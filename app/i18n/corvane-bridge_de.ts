@@ -11,13 +11,26 @@
 <context>
     <name>ContentView</name>
     <message>
-        <source>%1: %2</source>
-        <translation>%1: %2</translation>
+        <source>Part of %1</source>
+        <translation>Teil von %1</translation>
     </message>
+</context>
+<context>
+    <name>Game</name>
+    <message>
+        <source>Steam could not be opened</source>
+        <translation>Steam ließ sich nicht öffnen</translation>
+    </message>
+</context>
+<context>
+    <name>GameCard</name>
     <message>
         <source>Launch game</source>
         <translation>Spiel starten</translation>
     </message>
+</context>
+<context>
+    <name>LinkCodeCard</name>
     <message>
         <source>Link code</source>
         <translation>Verknüpfungscode</translation>
@@ -26,13 +39,12 @@
         <source>Enter the code from your dashboard on %1</source>
         <translation>Gib den Code aus deinem Dashboard auf %1 ein</translation>
     </message>
+</context>
+<context>
+    <name>LiveDataCard</name>
     <message>
-        <source>Sync to dashboard</source>
-        <translation>Mit Dashboard abgleichen</translation>
-    </message>
-    <message>
-        <source>Your settings could not be saved</source>
-        <translation>Einstellungen nicht gespeichert</translation>
+        <source>%1: %2</source>
+        <translation>%1: %2</translation>
     </message>
     <message>
         <source>Live data</source>
@@ -57,21 +69,6 @@
     <message>
         <source>In service</source>
         <translation>Im Einsatz</translation>
-    </message>
-    <message>
-        <source>Part of %1</source>
-        <translation>Teil von %1</translation>
-    </message>
-    <message>
-        <source>Sync status</source>
-        <translation>Abgleich</translation>
-    </message>
-</context>
-<context>
-    <name>Game</name>
-    <message>
-        <source>Steam could not be opened</source>
-        <translation>Steam ließ sich nicht öffnen</translation>
     </message>
 </context>
 <context>
@@ -101,10 +98,6 @@
         <translation>Live</translation>
     </message>
     <message>
-        <source>Server unreachable</source>
-        <translation>Server nicht erreichbar</translation>
-    </message>
-    <message>
         <source>Rejected</source>
         <translation>Abgelehnt</translation>
     </message>
@@ -121,7 +114,7 @@
         <translation>Läuft nicht</translation>
     </message>
     <message>
-        <source>Looked for the game&apos;s log in:</source>
+        <source>Looked for the game's log in:</source>
         <translation>Nach dem Protokoll des Spiels gesucht in:</translation>
     </message>
     <message numerus="yes">
@@ -130,6 +123,21 @@
             <numerusform>und %n weiterer</numerusform>
             <numerusform>und %n weitere</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>SyncCard</name>
+    <message>
+        <source>Sync to dashboard</source>
+        <translation>Mit Dashboard abgleichen</translation>
+    </message>
+    <message>
+        <source>Sync status</source>
+        <translation>Abgleich</translation>
+    </message>
+    <message>
+        <source>Your settings could not be saved</source>
+        <translation>Einstellungen nicht gespeichert</translation>
     </message>
 </context>
 <context>

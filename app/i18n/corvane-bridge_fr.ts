@@ -11,13 +11,26 @@
 <context>
     <name>ContentView</name>
     <message>
-        <source>%1: %2</source>
-        <translation>%1 : %2</translation>
+        <source>Part of %1</source>
+        <translation>Fait partie de %1</translation>
     </message>
+</context>
+<context>
+    <name>Game</name>
+    <message>
+        <source>Steam could not be opened</source>
+        <translation>Impossible d’ouvrir Steam</translation>
+    </message>
+</context>
+<context>
+    <name>GameCard</name>
     <message>
         <source>Launch game</source>
         <translation>Lancer le jeu</translation>
     </message>
+</context>
+<context>
+    <name>LinkCodeCard</name>
     <message>
         <source>Link code</source>
         <translation>Code de liaison</translation>
@@ -26,13 +39,12 @@
         <source>Enter the code from your dashboard on %1</source>
         <translation>Saisissez le code de votre tableau de bord sur %1</translation>
     </message>
+</context>
+<context>
+    <name>LiveDataCard</name>
     <message>
-        <source>Sync to dashboard</source>
-        <translation>Envoyer au tableau de bord</translation>
-    </message>
-    <message>
-        <source>Your settings could not be saved</source>
-        <translation>Réglages non enregistrés</translation>
+        <source>%1: %2</source>
+        <translation>%1 : %2</translation>
     </message>
     <message>
         <source>Live data</source>
@@ -57,21 +69,6 @@
     <message>
         <source>In service</source>
         <translation>En service</translation>
-    </message>
-    <message>
-        <source>Part of %1</source>
-        <translation>Fait partie de %1</translation>
-    </message>
-    <message>
-        <source>Sync status</source>
-        <translation>État de l’envoi</translation>
-    </message>
-</context>
-<context>
-    <name>Game</name>
-    <message>
-        <source>Steam could not be opened</source>
-        <translation>Impossible d’ouvrir Steam</translation>
     </message>
 </context>
 <context>
@@ -101,10 +98,6 @@
         <translation>En direct</translation>
     </message>
     <message>
-        <source>Server unreachable</source>
-        <translation>Serveur injoignable</translation>
-    </message>
-    <message>
         <source>Rejected</source>
         <translation>Refusé</translation>
     </message>
@@ -121,7 +114,7 @@
         <translation>Non lancé</translation>
     </message>
     <message>
-        <source>Looked for the game&apos;s log in:</source>
+        <source>Looked for the game's log in:</source>
         <translation>Journal du jeu recherché dans :</translation>
     </message>
     <message numerus="yes">
@@ -130,6 +123,21 @@
             <numerusform>et %n autre</numerusform>
             <numerusform>et %n autres</numerusform>
         </translation>
+    </message>
+</context>
+<context>
+    <name>SyncCard</name>
+    <message>
+        <source>Sync to dashboard</source>
+        <translation>Envoyer au tableau de bord</translation>
+    </message>
+    <message>
+        <source>Sync status</source>
+        <translation>État de l’envoi</translation>
+    </message>
+    <message>
+        <source>Your settings could not be saved</source>
+        <translation>Réglages non enregistrés</translation>
     </message>
 </context>
 <context>

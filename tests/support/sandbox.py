@@ -127,7 +127,9 @@ class Wayland:
         service, path = item.split("/", 1)
         icon = self.call(service, "/" + path, "org.freedesktop.DBus.Properties.GetAll", "(s)", "org.kde.StatusNotifierItem")[0]
         layout = self.call(service, icon["Menu"], "com.canonical.dbusmenu.GetLayout", "(iias)", 0, -1, [])[1]
-        return dict(icon, service=service, menu={entry["label"]: id for id, entry, _ in layout[2] if "label" in entry})
+        entries = [(id, entry) for id, entry, _ in layout[2] if "label" in entry]
+        return dict(icon, service=service, menu={entry["label"]: id for id, entry in entries},
+                    hidden=[entry["label"] for _, entry in entries if not entry.get("visible", True)])
 
     def choose(self, label):
         icon = self.tray()
