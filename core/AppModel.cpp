@@ -1,5 +1,7 @@
 #include "AppModel.h"
 
+#include "Logging.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFutureWatcher>
@@ -178,9 +180,16 @@ void AppModel::syncAfterGameCheck(bool running)
         m_busy = false;
         return;
     }
-    if (std::optional<Metrics> metrics = Metrics::fromPayload(*payload))
+    // Read once, for the figures and for the upload.
+    const std::optional<QJsonObject> data = Uploader::payloadData(*payload);
+    if (!data) {
+        apply(Uploader::badPayload());
+        m_busy = false;
+        return;
+    }
+    if (std::optional<Metrics> metrics = Metrics::from(*data))
         store(m_metrics, std::move(metrics), &AppModel::metricsChanged);
-    whenReady(this, Uploader::send(m_collaborators.endpoint, m_linkCode, *payload),
+    whenReady(this, Uploader::send(m_collaborators.endpoint, m_linkCode, *data),
               [this](const Uploader::Result &result) {
                   apply(result);
                   m_busy = false;
@@ -190,6 +199,8 @@ void AppModel::syncAfterGameCheck(bool running)
 void AppModel::apply(const Uploader::Result &result)
 {
     using Kind = Uploader::Result::Kind;
+    if (result.kind != Kind::ok)
+        qCInfo(lcUpload).noquote() << "upload failed:" << result.reason;
     switch (result.kind) {
     case Kind::ok:
         store(m_serverState, ServerState::connected, &AppModel::serverStateChanged);

@@ -6,3 +6,5 @@
 // copy of itself, start the game or change its autostart entry. QT_LOGGING_RULES="corvane.*=false" silences
 // them.
 Q_DECLARE_LOGGING_CATEGORY(lcBridge)
+// Why an upload failed, once per failure: no connection, TLS, a timeout, or the dashboard's answer.
+Q_DECLARE_LOGGING_CATEGORY(lcUpload)

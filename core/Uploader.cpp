@@ -89,7 +89,10 @@ public:
     {
         m_promise.start();
         m_deadline.setSingleShot(true);
-        connect(&m_deadline, &QTimer::timeout, this, [this] { m_reply->abort(); });
+        connect(&m_deadline, &QTimer::timeout, this, [this] {
+            m_overdue = true;
+            m_reply->abort();
+        });
         m_deadline.start(m_limits.overall);
         // While an answer streams in faster than Qt hands it over, Qt signals nothing at all: what it
         // has received for us is looked at on a clock of our own.
@@ -147,7 +150,7 @@ private:
         m_sizeCheck.stop();
         if (m_answerTooLong) // once Qt has dropped the pieces still queued for us
             QTimer::singleShot(1000, &network(), returnFreedMemory);
-        const Uploader::Result result = outcome();
+        const Uploader::Result result = Uploader::classify(answer());
         // A connection that never answered (a handshake the other side left hanging) would stay in
         // Qt's pool, and later uploads would queue behind it: the next one starts afresh.
         if (result.kind == Uploader::Result::Kind::unreachable)
@@ -172,25 +175,23 @@ private:
         return sameOrigin ? std::optional(next) : std::nullopt;
     }
 
-    Uploader::Result outcome() const
+    Uploader::Answer answer() const
     {
         const int status = this->status();
-        if (m_answerTooLong) // cut off by us: no usable object, whatever it held
-            return Uploader::classify(status, {});
-        // Qt ends the exchange at an informational answer (103 Early Hints) and drops the final one
-        // that follows, so no outcome has arrived.
-        if (status / 100 == 1)
-            return Uploader::Result::unreachable();
-        // Qt reports a 407 as a proxy failure, but without a proxy it is the dashboard's answer.
-        const bool answer =
-            status != 0 && (!isTransportFailure(m_reply->error()) ||
-                            m_reply->error() == QNetworkReply::ProxyAuthenticationRequiredError);
-        // A redirect not followed (to plain HTTP, or one too many) ends without the final answer.
         const bool redirected =
             !m_reply->attribute(QNetworkRequest::RedirectionTargetAttribute).toUrl().isEmpty();
-        if (!answer || (status / 100 == 3 && redirected))
-            return Uploader::Result::unreachable();
-        return Uploader::classify(status, m_answer);
+        return {status,          m_reply->error(), failure(), status / 100 == 3 && redirected,
+                m_answerTooLong, m_answer};
+    }
+
+    // Qt's words, but for the limits, which Qt reports as a cancellation.
+    QString failure() const
+    {
+        if (m_overdue)
+            return u"no whole answer within %1 ms"_s.arg(m_limits.overall.count());
+        if (m_reply->error() == QNetworkReply::OperationCanceledError)
+            return u"nothing received for %1 ms"_s.arg(m_limits.idle.count());
+        return m_reply->errorString();
     }
 
     const QByteArray m_body;
@@ -202,6 +203,7 @@ private:
     QNetworkReply *m_reply = nullptr;
     QByteArray m_answer;
     bool m_answerTooLong = false;
+    bool m_overdue = false; // the overall limit passed
     int m_redirects = 0;
 };
 
@@ -221,23 +223,55 @@ QFuture<Uploader::Result> Uploader::send(const QString &code, const QString &pay
 QFuture<Uploader::Result> Uploader::send(const QUrl &url, const QString &code, const QString &payloadJSON,
                                          Limits limits)
 {
-    const std::optional<QJsonObject> data = parseObject(payloadJSON.toUtf8());
-    if (!data)
-        return readyFuture(
-            Result::rejected(QCoreApplication::translate("Uploader", "Bad payload from game")));
+    const std::optional<QJsonObject> data = payloadData(payloadJSON);
+    return data ? send(url, code, *data, limits) : readyFuture(badPayload());
+}
+
+QFuture<Uploader::Result> Uploader::send(const QUrl &url, const QString &code, const QJsonObject &data,
+                                         Limits limits)
+{
     // Qt's encoder cannot fail on an object (it escapes even lone surrogates), so a body is always built.
     const QByteArray body =
-        QJsonDocument({{u"code"_s, code}, {u"source"_s, u"mac-bridge"_s}, {u"data"_s, *data}})
+        QJsonDocument({{u"code"_s, code}, {u"source"_s, u"mac-bridge"_s}, {u"data"_s, data}})
             .toJson(QJsonDocument::Compact);
     return (new Exchange(body, limits))->post(url);
 }
 
-Uploader::Result Uploader::classify(int httpStatus, const QByteArray &body)
+std::optional<QJsonObject> Uploader::payloadData(const QString &payloadJSON)
 {
-    const std::optional<QJsonObject> answer = parseObject(body);
-    if (httpStatus == 200 && answer && isTrue(answer->value("ok"_L1)))
-        return Result::ok(syncTime(answer->value("updated"_L1)).value_or(QDateTime::currentSecsSinceEpoch()));
-    if (answer && answer->value("error"_L1).isString())
-        return Result::rejected(answer->value("error"_L1).toString());
-    return Result::rejected(QCoreApplication::translate("Uploader", "Server error %1").arg(httpStatus));
+    return parseObject(payloadJSON.toUtf8());
+}
+
+Uploader::Result Uploader::badPayload()
+{
+    return Result::rejected(QCoreApplication::translate("Uploader", "Bad payload from game"),
+                            u"the game's payload is not a JSON object"_s);
+}
+
+Uploader::Result Uploader::classify(const Answer &answer)
+{
+    const int status = answer.httpStatus;
+    // Qt ends the exchange at an informational answer (103 Early Hints) and drops the final one that
+    // follows, so no outcome has arrived.
+    if (!answer.tooLong && status / 100 == 1)
+        return Result::unreachable(u"only an informational answer, HTTP %1"_s.arg(status));
+    // Qt reports a 407 as a proxy failure, but without a proxy it is the dashboard's answer.
+    const bool arrived = status != 0 && (!isTransportFailure(answer.error) ||
+                                         answer.error == QNetworkReply::ProxyAuthenticationRequiredError);
+    if (!answer.tooLong && !arrived)
+        return Result::unreachable(answer.errorText);
+    if (!answer.tooLong && answer.redirectRefused)
+        return Result::unreachable(
+            u"a redirect away from the dashboard, or one too many, HTTP %1"_s.arg(status));
+    // Cut off by us: no usable object, whatever it held.
+    const std::optional<QJsonObject> object = answer.tooLong ? std::nullopt : parseObject(answer.body);
+    if (status == 200 && object && isTrue(object->value("ok"_L1)))
+        return Result::ok(syncTime(object->value("updated"_L1)).value_or(QDateTime::currentSecsSinceEpoch()));
+    if (object && object->value("error"_L1).isString()) {
+        const QString error = object->value("error"_L1).toString();
+        return Result::rejected(error, u"HTTP %1: %2"_s.arg(status).arg(error));
+    }
+    const QString reason = answer.tooLong ? u"HTTP %1, an answer over the size limit"_s.arg(status)
+                                          : u"HTTP %1, no result in the answer"_s.arg(status);
+    return Result::rejected(QCoreApplication::translate("Uploader", "Server error %1").arg(status), reason);
 }

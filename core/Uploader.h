@@ -2,10 +2,13 @@
 
 #include <QByteArray>
 #include <QFuture>
+#include <QJsonObject>
+#include <QNetworkReply>
 #include <QString>
 #include <QUrl>
 
 #include <chrono>
+#include <optional>
 
 // Posts one game payload with the user's link code to the dashboard and sorts the answer into
 // one of three outcomes. Never throws: every failure is a Result.
@@ -17,11 +20,26 @@ struct Result
     Kind kind = Kind::unreachable;
     qint64 syncTime = 0; // ok: seconds since 1970 UTC
     QString message;     // rejected: the text to show the user
+    QString reason;      // rejected, unreachable: what happened, for the log
 
-    static Result ok(qint64 syncTime) { return {Kind::ok, syncTime, {}}; }
-    static Result rejected(const QString &message) { return {Kind::rejected, 0, message}; }
-    static Result unreachable() { return {Kind::unreachable, 0, {}}; }
+    static Result ok(qint64 syncTime) { return {Kind::ok, syncTime, {}, {}}; }
+    static Result rejected(const QString &message, const QString &reason)
+    {
+        return {Kind::rejected, 0, message, reason};
+    }
+    static Result unreachable(const QString &reason) { return {Kind::unreachable, 0, {}, reason}; }
     friend bool operator==(const Result &, const Result &) = default;
+};
+
+// What came back for one upload, as the network left it.
+struct Answer
+{
+    int httpStatus = 0; // 0: no answer arrived
+    QNetworkReply::NetworkError error = QNetworkReply::NoError;
+    QString errorText;            // Qt's words for the error
+    bool redirectRefused = false; // a redirect away from the dashboard, or one too many
+    bool tooLong = false;         // cut off at the answer limit
+    QByteArray body;
 };
 
 struct Limits
@@ -34,12 +52,18 @@ struct Limits
 // https://<dashboard host>/api/ingest.php
 QUrl endpoint();
 
+// The payload as the dashboard takes it, a JSON object; absent for anything else the game wrote.
+std::optional<QJsonObject> payloadData(const QString &payloadJSON);
+// The outcome for a payload that is not one.
+Result badPayload();
+
 // Call on the application's thread; the exchange itself never blocks it.
 QFuture<Result> send(const QString &code, const QString &payloadJSON);
 QFuture<Result> send(const QUrl &endpoint, const QString &code, const QString &payloadJSON,
                      Limits limits = {});
+QFuture<Result> send(const QUrl &endpoint, const QString &code, const QJsonObject &data, Limits limits = {});
 
-// The outcome of an HTTP answer that arrived whole.
-Result classify(int httpStatus, const QByteArray &body);
+// The outcome of one upload's answer.
+Result classify(const Answer &answer);
 
 } // namespace Uploader

@@ -14,6 +14,8 @@ namespace {
 // Short limits, so that no case waits long; the answer limit is 64 KiB.
 const Uploader::Limits limits{std::chrono::milliseconds(1000), std::chrono::milliseconds(3000), 64 * 1024};
 
+QString lastReason; // what the last upload that failed would log
+
 // The outcome as one line: "ok 5", "ok now" (the current time), "rejected <message>", "unreachable".
 QString upload(const QUrl &url, const QString &payload = "{}", const QString &code = "ABC123")
 {
@@ -22,6 +24,7 @@ QString upload(const QUrl &url, const QString &payload = "{}", const QString &co
     if (!QTest::qWaitFor([&] { return future.isFinished(); }, 30000))
         return "never ended";
     const Uploader::Result r = future.result();
+    lastReason = r.reason;
     const bool now = r.syncTime >= before && r.syncTime <= QDateTime::currentSecsSinceEpoch();
     return r.kind == Kind::ok         ? "ok " + (now ? "now" : QString::number(r.syncTime))
            : r.kind == Kind::rejected ? "rejected " + r.message
@@ -99,6 +102,7 @@ private slots:
         HttpsTestServer server, elsewhere;
         server.hangHandshakes(1);
         QCOMPARE(upload(server.url()), "unreachable");
+        QCOMPARE(lastReason, "nothing received for 1000 ms"); // the limit by name, not "Operation canceled"
         QCOMPARE(upload(server.url()), "ok now");
         const auto redirect = [](const QByteArray &to) { return reply(307, "", "Location: " + to); };
         server.answerInTurn({{redirect("/api/v2/ingest.php")}, {reply(200, R"({"ok":true,"updated":7})")}});
