@@ -1,5 +1,7 @@
 #!/usr/bin/python3
 """The shipped corvane-bridge, end to end, used as a player would, with nothing injected into it.
+Guards against what only the whole shows: starts, locks, windows, tray, keyboard, screen reader,
+settings, the game found and its figures uploaded, on X11 and on Wayland, under hostile conditions.
 
 Runs in the sandbox of tests/support/sandbox.py, on a private desktop with a window manager and a tray.
 The player types with the keyboard (xdotool) and clicks the tray icon; the window is read back through

@@ -1,3 +1,6 @@
+// Guards against: a window that is not dark or shows no keyboard focus, texts cut or past the window's
+// edge in German, a tooltip without end, an autostart line that breaks on special characters.
+
 #include "AppIdentity.h"
 #include "ApplicationShell.h"
 #include "LoginItem.h"

@@ -1,3 +1,7 @@
+// Guards against: settings misread or not written through, notifications out of order, a wrong code rule,
+// ticks that stack up or wait for a hung lookup, a sync cycle that sends old or duplicate payloads or
+// loses figures, state or the reason an upload failed.
+
 #include "AppIdentity.h"
 #include "ModelRig.h"
 
@@ -95,11 +99,13 @@ private slots:
     {
         Rig rig;
         AppModel model(rig.collaborators());
-        for (const QString valid : {"ABC123", "ABCDEF123456"})
-            QVERIFY((model.setLinkCode(valid), model.codeValid()));
-        for (const QString invalid : {"ABC12", "ABCDEF1234567", "abc123", " ABC123", "ABC 123", "ABC123\n",
-                                      "ABC\u00c4123", "ABC\uff11\uff12\uff13", ""})
-            QVERIFY2((model.setLinkCode(invalid), !model.codeValid()), qPrintable(invalid));
+        const QStringList valid{"ABC123", "ABCDEF123456"};
+        for (const QString &code :
+             valid + QStringList{"ABC12", "ABCDEF1234567", "abc123", " ABC123", "ABC 123", "ABC123\n",
+                                 "ABC\u00c4123", "ABC\uff11\uff12\uff13", ""}) {
+            model.setLinkCode(code);
+            QVERIFY2(model.codeValid() == valid.contains(code), qPrintable(code));
+        }
     }
 
     // The first tick comes at once, and with sync off refreshes only gameRunning. However often

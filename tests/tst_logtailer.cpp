@@ -1,3 +1,6 @@
+// Guards against: lines already there reported, a payload other than the newest, half, over-long or
+// invalid lines taken, a shortened, replaced or removed log missed, unbounded reads, a blocking pipe.
+
 #include "LogTailer.h"
 
 #include <QDir>
@@ -8,12 +11,20 @@
 #include <cstdio>
 #include <sys/stat.h>
 
-// What happens to the log, then what the poll after it returns ("-" for nothing). The action's first
-// character says what happens: '+' append, '=' rewrite shorter, '>' replace by another file, 'x'
-// remove, 'p' replace by a pipe; and with no poll after it: '~' append, 'o' open.
+// What happens to the log, then what the poll after it returns ("-" for nothing).
+enum Action {
+    append,         // bytes added at the end, then a poll
+    rewrite,        // the file written anew, shorter, then a poll
+    replace,        // another file renamed over it, as a rotating logger leaves it, then a poll
+    removeLog,      // then a poll
+    makePipe,       // a pipe in its place, which a read would block on, then a poll
+    appendUnpolled, // bytes added, no poll
+    openLog,        // both tailers open the log, no poll
+};
 struct Step
 {
-    QByteArray action;
+    Action action;
+    QByteArray bytes = {};
     QString expected = "-";
 };
 using Steps = QList<Step>;
@@ -34,60 +45,75 @@ class TestLogTailer : public QObject
 
     void apply(const Step &step, std::initializer_list<LogTailer *> tailers)
     {
-        const QByteArray bytes = step.action.mid(1);
-        switch (step.action.at(0)) {
-        case '+':
-        case '~':
-            return write(log(), bytes, QIODevice::Append);
-        case '=':
-            return write(log(), bytes);
-        case '>': // as a rotating logger leaves it
-            write(log() + ".new", bytes);
+        switch (step.action) {
+        case append:
+        case appendUnpolled:
+            return write(log(), step.bytes, QIODevice::Append);
+        case rewrite:
+            return write(log(), step.bytes);
+        case replace:
+            write(log() + ".new", step.bytes);
             QVERIFY(::rename(QFile::encodeName(log() + ".new"), QFile::encodeName(log())) == 0);
             return;
-        case 'x':
+        case removeLog:
             QVERIFY(QFile::remove(log()));
             return;
-        case 'p': // a pipe would block a read: never read, or this would hang
+        case makePipe:
             QVERIFY(QFile::remove(log()) && ::mkfifo(QFile::encodeName(log()), 0600) == 0);
             return;
+        case openLog:
+            for (LogTailer *tailer : tailers)
+                tailer->open(log());
         }
-        for (LogTailer *tailer : tailers) // 'o'
-            tailer->open(log());
     }
 
 private slots:
-    void cleanup() { QDir(m_dir.path()).removeRecursively(), QDir().mkpath(m_dir.path()); }
+    void cleanup() { QVERIFY(QDir(m_dir.path()).removeRecursively() && QDir().mkpath(m_dir.path())); }
 
     void pollsReturnTheNewestMarkerPayload_data()
     {
         QTest::addColumn<Steps>("steps");
         const QByteArray longLine(30, 'x'); // over the 24-byte limit these tailers get
-        // clang-format off
-        QTest::newRow("lines already there are never reported") << Steps{{"+@CRVN@{}\n"}, {"o"}, {"+x\n"}};
-        QTest::newRow("text before the marker; the newest of three; blanks do not replace")
-            << Steps{{"o"}, {"+[lua] @CRVN@ {\"n\":1}\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n", "3"}};
+        QTest::newRow("lines already there are never reported")
+            << Steps{{append, "@CRVN@{}\n"}, {openLog}, {append, "x\n"}};
+        QTest::newRow("text before the marker; the newest of three; blanks do not replace") << Steps{
+            {openLog}, {append, "[lua] @CRVN@ {\"n\":1}\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n", "3"}};
         QTest::newRow("all after the first marker, spaces of any kind trimmed, nothing twice")
-            << Steps{{"o"}, {"+@CRVN@\u3000\t a@CRVN@\u00a0 \r\n", "a@CRVN@\u00a0 \r"}, {"+"}};
+            << Steps{{openLog}, {append, "@CRVN@\u3000\t a@CRVN@\u00a0 \r\n", "a@CRVN@\u00a0 \r"}, {append}};
         QTest::newRow("a line counts once its line feed arrives, a cut character joined with its rest")
-            << Steps{{"o"}, {"+@CRVN@ Z\xc3"}, {"+\xbc 1"}, {"+\n", "Z\u00fc 1"}};
+            << Steps{{openLog}, {append, "@CRVN@ Z\xc3"}, {append, "\xbc 1"}, {append, "\n", "Z\u00fc 1"}};
         QTest::newRow("an unfinished line at open is dropped; so is one at a re-open")
-            << Steps{{"+@CRVN@{\"old\""}, {"o"}, {"+:1}\n@CRVN@ 1\n", "1"}, {"+@CRVN@ half"},
-                     {"~\n@CRVN@ skipped\n"}, {"o"}, {"+@CRVN@ 2\n", "2"}};
+            << Steps{{append, "@CRVN@{\"old\""},
+                     {openLog},
+                     {append, ":1}\n@CRVN@ 1\n", "1"},
+                     {append, "@CRVN@ half"},
+                     {appendUnpolled, "\n@CRVN@ skipped\n"},
+                     {openLog},
+                     {append, "@CRVN@ 2\n", "2"}};
         QTest::newRow("invalid bytes spoil only their own line, and are never seen again")
-            << Steps{{"o"}, {"+@CRVN@ 1\n@CRVN@ \xff\n\xc0\xaf\n", "1"},
-                     {"+\xed\xa0\x80\n@CRVN@ 2\n\xfe\n", "2"}, {"+\xf0\x9f"}, {"+\n"}};
+            << Steps{{openLog},
+                     {append, "@CRVN@ 1\n@CRVN@ \xff\n\xc0\xaf\n", "1"},
+                     {append, "\xed\xa0\x80\n@CRVN@ 2\n\xfe\n", "2"},
+                     {append, "\xf0\x9f"},
+                     {append, "\n"}};
         QTest::newRow("an over-long line is ignored whole, over several polls, the lines around it are not")
-            << Steps{{"o"}, {"+@CRVN@ 1\n@CRVN@" + longLine + "\n", "1"}, {"+@CRVN@" + longLine},
-                     {"+@CRVN@ tail\n"}, {"+@CRVN@ 2\n" + longLine + "\n", "2"}};
-        QTest::newRow("a poll reads no further back than its scan")
-            << Steps{{"o"}, {"+@CRVN@ far\n" + QByteArray(70, '\n')}, {"+@CRVN@ near\n", "near"}};
+            << Steps{{openLog},
+                     {append, "@CRVN@ 1\n@CRVN@" + longLine + "\n", "1"},
+                     {append, "@CRVN@" + longLine},
+                     {append, "@CRVN@ tail\n"},
+                     {append, "@CRVN@ 2\n" + longLine + "\n", "2"}};
+        QTest::newRow("a poll reads no further back than its scan") << Steps{
+            {openLog}, {append, "@CRVN@ far\n" + QByteArray(70, '\n')}, {append, "@CRVN@ near\n", "near"}};
         QTest::newRow("shorter, replaced with a half line carried, removed and back: read from the start")
-            << Steps{{"+a long line of game output\n"}, {"o"}, {"=@CRVN@ 1\n", "1"}, {"+@CRVN@ {\"half\""},
-                     {">@CRVN@ new\nnoise that makes this file longer\n", "new"}, {"x"},
-                     {"+0123456789\n@CRVN@ 2\n", "2"}};
-        QTest::newRow("a pipe at the log's path is never read") << Steps{{"o"}, {"~@CRVN@ 1\n"}, {"p"}};
-        // clang-format on
+            << Steps{{append, "a long line of game output\n"},
+                     {openLog},
+                     {rewrite, "@CRVN@ 1\n", "1"},
+                     {append, "@CRVN@ {\"half\""},
+                     {replace, "@CRVN@ new\nnoise that makes this file longer\n", "new"},
+                     {removeLog},
+                     {append, "0123456789\n@CRVN@ 2\n", "2"}};
+        QTest::newRow("a pipe at the log's path is never read")
+            << Steps{{openLog}, {appendUnpolled, "@CRVN@ 1\n"}, {makePipe}};
     }
 
     // Two tailers with a 24-byte line limit and a 64-byte scan: one reads in 64 KiB blocks, one in
@@ -98,7 +124,7 @@ private slots:
         LogTailer wide({24, 64 * 1024, 64}), narrow({24, 3, 64});
         for (const Step &step : steps) {
             apply(step, {&wide, &narrow});
-            if (QByteArray("+=>xp").contains(step.action.at(0))) {
+            if (step.action != appendUnpolled && step.action != openLog) {
                 QCOMPARE(wide.poll().value_or("-"), step.expected);
                 QCOMPARE(narrow.poll().value_or("-"), step.expected);
             }

@@ -1,3 +1,6 @@
+// Guards against: figures misread from a payload (also in a German session), wrong status and game lines
+// or tones, money, shares and counts formatted wrongly, a link code filtered wrongly.
+
 #include "Metrics.h"
 #include "Presentation.h"
 
@@ -17,15 +20,20 @@ const QDateTime fivePastTwo(QDate(2026, 1, 5), QTime(14, 5, 9)); // local time
 // A record as one line, each present field as key=value: "b=1 l=2 d=x", or "none" for no record.
 QString shown(const std::optional<Metrics> &m)
 {
+    if (!m)
+        return "none";
     QStringList fields;
     const auto add = [&](const char *key, const auto &value) {
         if (value)
             fields << key + QVariant::fromValue(*value).toString();
     };
-    if (m)
-        add("b=", m->balance), add("e=", m->earnings), add("l=", m->lines), add("o=", m->onTime),
-            add("v=", m->vehicles), add("d=", m->date);
-    return m ? fields.join(' ') : "none";
+    add("b=", m->balance);
+    add("e=", m->earnings);
+    add("l=", m->lines);
+    add("o=", m->onTime);
+    add("v=", m->vehicles);
+    add("d=", m->date);
+    return fields.join(' ');
 }
 
 } // namespace
@@ -47,14 +55,16 @@ private slots:
     void fromPayload()
     {
         const std::pair<QString, QString> payloadAndRecord[] = {
-            {R"({"balance":1500.25,"earnings":-20,"lines":12,"onTime":87.5,"vehicles":40,"date":"3 Mar 1923"})",
+            {R"({"balance":1500.25,"earnings":-20,"lines":12,)"
+             R"("onTime":87.5,"vehicles":40,"date":"3 Mar 1923"})",
              "b=1500.25 e=-20 l=12 o=87.5 v=40 d=3 Mar 1923"},
             {R"({"date":"x","city":"Hollow","lines":2})", "l=2 d=x"}, // other keys change nothing
             {R"({"earnings":1,"onTime":2,"vehicles":3})", "none"},    // these alone make no record
             {R"({"date":""})", "d="},
             {R"({"lines":12.9,"vehicles":-3.7,"date":"d"})", "l=12 v=-3 d=d"}, // toward zero
             {R"({"lines":"7","balance":"1.5","earnings":"1e3","onTime":"-0x1p3"})", "b=1.5 e=1000 l=7 o=-8"},
-            {R"({"balance":" 1500","earnings":"1500 ","onTime":"1,500","lines":"","vehicles":"\t1","date":"d"})",
+            {R"({"balance":" 1500","earnings":"1500 ","onTime":"1,500",)"
+             R"("lines":"","vehicles":"\t1","date":"d"})",
              "d=d"},
             {R"({"balance":"1\u00002","date":"d"})", "d=d"},
             {R"({"balance":null,"earnings":[1],"onTime":{},"vehicles":true,"lines":false,"date":"d"})",

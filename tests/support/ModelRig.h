@@ -38,7 +38,10 @@ struct Rig
 
     AppModel::Collaborators collaborators()
     {
-        const auto checkGame = [this, token = running] { return ++gameChecks, gameRunning.load(); };
+        const auto checkGame = [this, token = running] {
+            ++gameChecks;
+            return gameRunning.load();
+        };
         const auto findLog = [this, token = running]() -> GameWatcher::LogLookup {
             ++logLookups;
             for (const QDeadlineTimer hang(5000); lookupsHang && !hang.hasExpired();)
