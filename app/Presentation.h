@@ -75,8 +75,8 @@ public:
     Tone statusTone() const { return statusTone(status()); }
     QString gameState() const { return gameState(status()); }
     Tone gameStateTone() const { return gameStateTone(status()); }
-    QString statusToneName() const { return QMetaEnum::fromType<Tone>().valueToKey(int(statusTone())); }
-    QString gameStateToneName() const { return QMetaEnum::fromType<Tone>().valueToKey(int(gameStateTone())); }
+    QString statusToneName() const { return nameOf(statusTone()); }
+    QString gameStateToneName() const { return nameOf(gameStateTone()); }
     // What the window and the tray offer: "Launch game" while the game is not running, the sync switch
     // once the code is valid (and why not, before).
     bool canLaunchGame() const { return m_model && !m_model->gameRunning(); }
@@ -101,6 +101,7 @@ signals:
 
 private:
     Status status() const;
+    static QString nameOf(Tone tone) { return QMetaEnum::fromType<Tone>().valueToKey(int(tone)); }
 
     template<typename T> std::optional<T> metric(std::optional<T> Metrics::*field) const
     {

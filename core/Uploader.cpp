@@ -251,27 +251,28 @@ Uploader::Result Uploader::badPayload()
 Uploader::Result Uploader::classify(const Answer &answer)
 {
     const int status = answer.httpStatus;
+    const QString serverError = QCoreApplication::translate("Uploader", "Server error %1").arg(status);
+    // Cut off by us: no usable object, whatever it held.
+    if (answer.tooLong)
+        return Result::rejected(serverError, u"HTTP %1, an answer over the size limit"_s.arg(status));
     // Qt ends the exchange at an informational answer (103 Early Hints) and drops the final one that
     // follows, so no outcome has arrived.
-    if (!answer.tooLong && status / 100 == 1)
+    if (status / 100 == 1)
         return Result::unreachable(u"only an informational answer, HTTP %1"_s.arg(status));
     // Qt reports a 407 as a proxy failure, but without a proxy it is the dashboard's answer.
     const bool arrived = status != 0 && (!isTransportFailure(answer.error) ||
                                          answer.error == QNetworkReply::ProxyAuthenticationRequiredError);
-    if (!answer.tooLong && !arrived)
+    if (!arrived)
         return Result::unreachable(answer.errorText);
-    if (!answer.tooLong && answer.redirectRefused)
+    if (answer.redirectRefused)
         return Result::unreachable(
             u"a redirect away from the dashboard, or one too many, HTTP %1"_s.arg(status));
-    // Cut off by us: no usable object, whatever it held.
-    const std::optional<QJsonObject> object = answer.tooLong ? std::nullopt : parseObject(answer.body);
+    const std::optional<QJsonObject> object = parseObject(answer.body);
     if (status == 200 && object && isTrue(object->value("ok"_L1)))
         return Result::ok(syncTime(object->value("updated"_L1)).value_or(QDateTime::currentSecsSinceEpoch()));
     if (object && object->value("error"_L1).isString()) {
         const QString error = object->value("error"_L1).toString();
         return Result::rejected(error, u"HTTP %1: %2"_s.arg(status).arg(error));
     }
-    const QString reason = answer.tooLong ? u"HTTP %1, an answer over the size limit"_s.arg(status)
-                                          : u"HTTP %1, no result in the answer"_s.arg(status);
-    return Result::rejected(QCoreApplication::translate("Uploader", "Server error %1").arg(status), reason);
+    return Result::rejected(serverError, u"HTTP %1, no result in the answer"_s.arg(status));
 }

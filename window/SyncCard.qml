@@ -43,7 +43,7 @@ Card {
             padding: 0
             Accessible.name: qsTr("Sync to dashboard")
             // Qt 6.4 tells screen readers of no disabled state: they hear why instead.
-            Accessible.description: enabled ? "" : card.view.syncUnavailable
+            Accessible.description: card.view.syncUnavailable
             onToggled: card.model.bridgeEnabled = checked
             // Return and Enter switch it too, as Space does.
             function switchByKey() { toggle(); toggled() }
