@@ -44,8 +44,8 @@ public:
         bool bridgeEnabled = false;
         bool gameRunning = false;
         AppModel::ServerState serverState = AppModel::ServerState::idle;
-        std::optional<QDateTime> lastSync;
-        std::optional<QString> statusMessage;
+        std::optional<QDateTime> lastSync = {};
+        std::optional<QString> statusMessage = {};
         bool followingLog = false;
     };
 

@@ -20,9 +20,8 @@ import threading
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../tests/support"))
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "../tests"))
 import sandbox  # noqa: E402
-from e2e_real_binary import tray_icon  # noqa: E402
+from sandbox import tray_icon  # noqa: E402
 
 CLOCK_TICKS = os.sysconf("SC_CLK_TCK")
 PAGE_KIB = os.sysconf("SC_PAGE_SIZE") // 1024

@@ -3,11 +3,11 @@
 Guards against what only the whole shows: starts, locks, windows, tray, keyboard, screen reader,
 settings, the game found and its figures uploaded, on X11 and on Wayland, under hostile conditions.
 
-Runs in the sandbox of tests/support/sandbox.py, on a private desktop with a window manager and a tray.
-The player types with the keyboard (xdotool) and clicks the tray icon; the window is read back through
-the accessibility tree, as a screen reader reads it (pyatspi).
+Runs in the sandbox of tests/support/sandbox.py, on a private desktop with a window manager and a
+tray. The player types with the keyboard (xdotool) and clicks the tray icon; the window is read back
+through the accessibility tree, as a screen reader reads it (pyatspi).
 
-  e2e_real_binary.py BUILD_DIR          exit 0 passed, 1 failed, 77 skipped (not root, or not Linux)
+  e2e_real_binary.py BUILD_DIR       exit 0 passed, 1 failed, 77 skipped (not root, or not Linux)
 """
 import json
 import os
@@ -18,10 +18,11 @@ import sys
 import tempfile
 import time
 from pathlib import Path
+from subprocess import PIPE
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "support"))
 import sandbox  # noqa: E402
-from sandbox import wait_for  # noqa: E402
+from sandbox import sh, wait_for  # noqa: E402
 
 
 def xdotool(*arguments):
@@ -29,34 +30,40 @@ def xdotool(*arguments):
 
 
 def focus_window():
-    """Brings the bridge's window to the front and gives it the keyboard (openbox may take a while). Asks
-    the window manager, which knows the window from the tray icon of the same name."""
-    active = ["xdotool", "getactivewindow", "getwindowname"]
-    wait_for("the window focused", lambda: subprocess.run(["wmctrl", "-a", "Corvane Bridge"]).returncode == 0
-             and subprocess.run(active, capture_output=True, text=True).stdout == "Corvane Bridge\n")
+    """Brings the bridge's window to the front and gives it the keyboard (openbox may take a while).
+    Asks the window manager, which knows the window from the tray icon of the same name."""
+    def focused():
+        raised = subprocess.run(["wmctrl", "-a", "Corvane Bridge"]).returncode == 0
+        active = subprocess.run(["xdotool", "getactivewindow", "getwindowname"], stdout=PIPE)
+        return raised and active.stdout == b"Corvane Bridge\n"
+    wait_for("the window focused", focused)
 
 
 class Bridge:
     """The bridge's process, and its window as the accessibility tree shows it."""
 
     def __init__(self, build, home, *arguments, language="C.UTF-8", environment=None, **process):
-        self.process = subprocess.Popen([os.path.join(build, "corvane-bridge"), *arguments],
-                                        env=environment or sandbox.app_environment(home, language), **process)
+        environment = environment or sandbox.app_environment(home, language)
+        program = os.path.join(build, "corvane-bridge")
+        self.process = subprocess.Popen([program, *arguments], env=environment, **process)
 
     def showing(self, role, name=None, description=None):
-        """[(name, checked)] of the controls on screen with that role (and name, and description)."""
+        """[(name, checked)] of the controls on screen with that role (and name and description)."""
         import pyatspi
 
-        # By the role itself: its name changed ("push button" became "button" in Debian 13's AT-SPI).
+        # By the role itself: its name changed ("push button" is "button" in Debian 13's AT-SPI).
         role_wanted = getattr(pyatspi, "ROLE_" + role.upper().replace(" ", "_"))
 
         def wanted(node):
-            return (node.getRole() == role_wanted and name in (None, node.name) and description in (None, node.description)
+            return (node.getRole() == role_wanted and name in (None, node.name)
+                    and description in (None, node.description)
                     and node.getState().contains(pyatspi.STATE_SHOWING))
         try:
-            return [(node.name, node.getState().contains(pyatspi.STATE_CHECKED)) for app in pyatspi.Registry.getDesktop(0)
-                    if app and app.get_process_id() == self.process.pid for node in pyatspi.findAllDescendants(app, wanted)]
-        except Exception:  # an accessible that went away under our feet: look again later
+            [app] = [app for app in pyatspi.Registry.getDesktop(0)
+                     if app and app.get_process_id() == self.process.pid]
+            return [(node.name, node.getState().contains(pyatspi.STATE_CHECKED))
+                    for node in pyatspi.findAllDescendants(app, wanted)]
+        except Exception:  # not there yet, or an accessible went away under our feet: look again
             return []
 
     def windows(self):
@@ -65,20 +72,15 @@ class Bridge:
     def exits(self, status):
         return self.process.wait(timeout=30) == status
 
-
-def tray_icon():
-    """The centre of the bridge's icon in trayer's panel."""
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    icon = re.search(r'"Corvane Bridge": \("corvane-bridge" "Corvane Bridge"\)\s+(\d+)x(\d+)\+0\+0\s+\+(\d+)\+(\d+)', tree)
-    if icon:
-        w, h, x, y = map(int, icon.groups())
-        return str(x + w // 2), str(y + h // 2)
+    def exited(self, status):
+        return self.process.poll() == status
 
 
 def expect_uploads(dashboard, *payloads):
-    """Waits until the dashboard has received exactly these payloads, with the code and the source."""
-    wait_for(f"the uploads {payloads}", lambda: [json.loads(body) for _, body in dashboard.uploads()]
-             == [{"code": "ABC123", "source": "mac-bridge", "data": payload} for payload in payloads])
+    """Waits until the dashboard has received exactly these payloads, with code and source."""
+    expected = [{"code": "ABC123", "source": "mac-bridge", "data": payload} for payload in payloads]
+    wait_for(f"the uploads {payloads}",
+             lambda: [json.loads(body) for _, body in dashboard.uploads()] == expected)
 
 
 def append(log, *payloads):
@@ -87,7 +89,7 @@ def append(log, *payloads):
 
 
 def saved(home):
-    """The link code and the switch, as the settings file holds them, which only the player may read."""
+    """The link code and the switch as the settings file holds them, which only the player reads."""
     path = os.path.join(home, ".config/Corvane/Corvane Bridge.conf")
     if not os.path.exists(path):
         return False
@@ -97,50 +99,60 @@ def saved(home):
 
 
 def story(build, scratch):
-    # A home long enough that a socket beside the lock would exceed the 107 bytes a socket name may have.
+    # A home long enough that a socket beside the lock would exceed the 107 bytes a socket name may
+    # have.
     home = os.path.join(scratch, "a-player-whose-home-folder-has-a-rather-long-name")
     os.makedirs(os.path.join(home, "run"), mode=0o700)  # its runtime folder
-    log = sandbox.add_log(home, sandbox.PROTON_USERDATA)  # in the Proton prefix
+    log = sandbox.add_log(home, sandbox.PROTON)  # in the Proton prefix
     dashboard = sandbox.Dashboard(build, scratch)
     starts = [Bridge(build, home), Bridge(build, home, "--background")]  # both at once, as at login
-    wait_for("one of two starts stepping aside", lambda: [s for s in starts if s.process.poll() == 0])
-    bridge = next(s for s in starts if s.process.poll() is None)
+    wait_for("one of two starts stepping aside", lambda: [s for s in starts if s.exited(0)])
+    bridge = next(s for s in starts if s.exited(None))
 
-    # "Launch game" where nothing opens Steam's addresses says so. The player types the end of the code,
-    # goes back to its start to type the rest with a hyphen (the cursor stays where the player types),
-    # and turns sync on, with the keyboard: Return presses the button and the switch.
+    # "Launch game" where nothing opens Steam's addresses says so. The player types the end of the
+    # code, goes back to its start to type the rest with a hyphen (the cursor stays where the player
+    # types), and turns sync on, with the keyboard: Return presses the button and the switch.
+    switch = "Sync to dashboard"
     wait_for("the switch, unavailable until a code is typed",
-             lambda: bridge.showing("check box", "Sync to dashboard", "Enter a valid link code first"))
+             lambda: bridge.showing("check box", switch, "Enter a valid link code first"))
     focus_window()
-    xdotool("key", "--delay", "50", "Tab", "Return", "Tab", "c", "1", "2", "3", "Home", "a", "b", "minus", "Tab", "Return")
+    xdotool("key", "--delay", "50", "Tab", "Return", "Tab", "c", "1", "2", "3", "Home", "a", "b",
+            "minus", "Tab", "Return")
     wait_for("the failed launch told", lambda: bridge.showing("label", "Steam could not be opened"))
-    wait_for("the switch on", lambda: bridge.showing("check box", "Sync to dashboard") == [("Sync to dashboard", True)])
+    wait_for("the switch on", lambda: bridge.showing("check box", switch) == [(switch, True)])
     wait_for("the settings saved", lambda: saved(home))
 
-    # The game starts under Proton after the bridge: a process the kernel names "TransportFever3" (a copy
-    # of sleep, its file name cut to 15 characters) with the game's Windows path as its first argument.
-    shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3-wine"))
-    subprocess.Popen([r"Z:\home\player\Steam\steamapps\common\Transport Fever 3\TransportFever3.exe", "infinity"],
-                            executable=os.path.join(scratch, "TransportFever3-wine"))
-    wait_for("the game running", lambda: bridge.showing("heading", "Transport Fever 3", "Running") and not bridge.showing("push button"))
-    append(log, {"balance": 2184350.4, "lines": 14, "seq": 1}, {"balance": 2184360.4, "lines": 15, "seq": 2})
-    expect_uploads(dashboard, {"balance": 2184360.4, "lines": 15, "seq": 2})
-    wait_for("the status line Live", lambda: [line for line, _ in bridge.showing("label", None, "Sync status")
-                                              if re.fullmatch(r"Live, last sync \d.*", line)])
+    # The game starts under Proton after the bridge: a process the kernel names "TransportFever3" (a
+    # copy of sleep, its file name cut to 15 characters) with the game's Windows path as its first
+    # argument.
+    wine = os.path.join(scratch, "TransportFever3-wine")
+    shutil.copy("/bin/sleep", wine)
+    game = r"Z:\home\player\Steam\steamapps\common\Transport Fever 3\TransportFever3.exe"
+    subprocess.Popen([game, "infinity"], executable=wine)
+    wait_for("the game running", lambda: bridge.showing("heading", "Transport Fever 3", "Running")
+             and not bridge.showing("push button"))
+    first, second = {"balance": 2184350.4, "lines": 14, "seq": 1}, {"balance": 2184360.4, "seq": 2}
+    append(log, first, second)
+    expect_uploads(dashboard, second)
+    live = re.compile(r"Live, last sync \d.*")
+    wait_for("the status line Live",
+             lambda: [line for line, _ in bridge.showing("label", None, "Sync status")
+                      if live.fullmatch(line)])
 
-    # The window closes (Ctrl+W); the bridge goes on syncing, and its tray icon brings the window back.
-    # Closed again, a second start shows one and steps aside.
+    # The window closes (Ctrl+W); the bridge goes on syncing, and its tray icon brings the window
+    # back. Closed again, a second start shows one and steps aside.
     focus_window()
     xdotool("key", "ctrl+w")
     wait_for("the window gone", lambda: bridge.windows() == 0)
     append(log, {"seq": 3})
-    expect_uploads(dashboard, {"balance": 2184360.4, "lines": 15, "seq": 2}, {"seq": 3})
-    xdotool("mousemove", *wait_for("the tray icon", tray_icon), "click", "1")
+    expect_uploads(dashboard, second, {"seq": 3})
+    xdotool("mousemove", *wait_for("the tray icon", sandbox.tray_icon), "click", "1")
     wait_for("the window back from the tray", bridge.windows)
-    subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)  # closes the window
+    sh("wmctrl", "-c", "Corvane Bridge")  # closes the window
     wait_for("the window gone", lambda: bridge.windows() == 0)
-    elsewhere = {k: v for k, v in sandbox.app_environment(home).items() if k != "XDG_RUNTIME_DIR"}  # as over ssh
-    assert Bridge(build, home, environment=elsewhere).exits(0), "a second start did not step aside with status 0"
+    over_ssh = dict(sandbox.app_environment(home))
+    del over_ssh["XDG_RUNTIME_DIR"]
+    assert Bridge(build, home, environment=over_ssh).exits(0), "a second start stayed, or failed"
     wait_for("the window opened by a second start", bridge.windows)
 
     # Ctrl+Q ends the bridge, and the settings stay.
@@ -149,39 +161,48 @@ def story(build, scratch):
     assert bridge.exits(0), "quitting with Ctrl+Q did not end with status 0"
     assert saved(home), "the settings are lost after quitting"
 
-    # A German player's next start: the runtime folder cannot hold the lock and a crash left a damaged
-    # one in the cache, the settings cannot be saved, the desktop has no tray, and a Steam library is
-    # on a mount that hangs every look at it (its FUSE daemon stopped), while the game runs.
+    # A German player's next start: the runtime folder cannot hold the lock and a crash left a
+    # damaged one in the cache, the settings cannot be saved, the desktop has no tray, and a Steam
+    # library is on a mount that hangs every look at it (its FUSE daemon stopped), while the game
+    # runs.
     library = tempfile.mkdtemp(dir=scratch)
-    subprocess.run(["bindfs", library, library], check=True)  # killed when the story ends
-    Path(home, ".local/share/Steam/steamapps/libraryfolders.vdf").write_text(f'"l" {{ "1" {{ "path" "{library}" }} }}')
-    subprocess.run(["pkill", "-STOP", "-x", "bindfs"], check=True)
-    for folder in (".config/Corvane", "run"):
-        subprocess.run(["mount", "--bind", "-o", "ro", os.path.join(home, folder), os.path.join(home, folder)], check=True)
-    os.makedirs(os.path.join(home, ".cache/Corvane/Corvane Bridge"))
-    Path(home, ".cache/Corvane/Corvane Bridge/corvane-bridge.lock").write_bytes(b"\0garbage")
+    sh("bindfs", library, library)  # killed when the story ends
+    libraries = Path(home, sandbox.STEAM, "steamapps/libraryfolders.vdf")
+    libraries.write_text(f'"l" {{ "1" {{ "path" "{library}" }} }}')
+    sh("pkill", "-STOP", "-x", "bindfs")
+    settings = os.path.join(home, ".config/Corvane")
+    for folder in (settings, os.path.join(home, "run")):
+        sh("mount", "--bind", "-o", "ro", folder, folder)
+    cache = Path(home, ".cache/Corvane/Corvane Bridge")
+    cache.mkdir(parents=True)
+    Path(cache, "corvane-bridge.lock").write_bytes(b"\0garbage")
     subprocess.run(["pkill", "-x", "trayer"])
     bridge = Bridge(build, home, language="de_DE.UTF-8")
-    wait_for("the German switch", lambda: bridge.showing("check box", "Mit Dashboard abgleichen"))
+    switch, unsaved = "Mit Dashboard abgleichen", "Einstellungen nicht gespeichert"
+    wait_for("the German switch", lambda: bridge.showing("check box", switch))
     focus_window()
     xdotool("key", "Tab", "Tab", "space")  # the field, then the switch
-    wait_for("the unsaved settings told", lambda: bridge.showing("label", "Einstellungen nicht gespeichert"))
-    subprocess.run(["umount", os.path.join(home, ".config/Corvane")], check=True)  # told until a write succeeds
+    wait_for("the unsaved settings told", lambda: bridge.showing("label", unsaved))
+    sh("umount", settings)  # told until a write succeeds
     xdotool("key", "space")
-    wait_for("the settings saved again", lambda: bridge.showing("check box", "Mit Dashboard abgleichen")
-             and not bridge.showing("label", "Einstellungen nicht gespeichert"))
-    assert Bridge(build, home).exits(0), "with the lock in the cache, a second start did not step aside"
-    subprocess.run(["wmctrl", "-c", "Corvane Bridge"], check=True)  # closes the window
+    wait_for("the settings saved again", lambda: bridge.showing("check box", switch)
+             and not bridge.showing("label", unsaved))
+    assert Bridge(build, home).exits(0), "with the lock in the cache, a second start stayed"
+    sh("wmctrl", "-c", "Corvane Bridge")  # closes the window
     assert bridge.exits(0), "closing the last window without a tray did not quit"
 
     # The command line, also without a display.
-    program = os.path.join(build, "corvane-bridge")
-    usage = subprocess.run([program, "--bogus"], capture_output=True, text=True, env=sandbox.app_environment(home))
+    def run(*arguments, **environment):
+        env = dict(sandbox.app_environment(home), **environment)
+        env = {name: value for name, value in env.items() if value is not None}
+        command = [os.path.join(build, "corvane-bridge"), *arguments]
+        return subprocess.run(command, capture_output=True, text=True, env=env)
+    usage = run("--bogus")
     assert usage.returncode == 2 and usage.stderr.count("\n") == 1, f"an unknown option: {usage}"
-    headless = {k: v for k, v in sandbox.app_environment(home).items() if k != "DISPLAY"}
-    version = subprocess.run([program, "--version"], capture_output=True, text=True, env=headless)
-    assert version.returncode == 0 and version.stdout.startswith("Corvane Bridge "), f"--version, no display: {version}"
-    german = subprocess.run([program, "--help"], capture_output=True, text=True, env=sandbox.app_environment(home, "de_DE.UTF-8"))
+    version = run("--version", DISPLAY=None)
+    assert version.returncode == 0 and version.stdout.startswith("Corvane Bridge "), \
+        f"--version, no display: {version}"
+    german = run("--help", LANG="de_DE.UTF-8", LC_ALL="de_DE.UTF-8")
     assert "Optionen:" in german.stdout, f"Qt's own texts in German: {german.stdout}"
 
 
@@ -193,27 +214,31 @@ def wayland_story(build, scratch):
     desktop.start(["waybar", "-c", os.path.join(desktop.home, "waybar")])
     icon = wait_for("the tray icon", desktop.tray)
     assert desktop.windows() == [], "a window with the tray icon"
-    assert list(icon["menu"]) == ["Open Corvane Bridge", "Sync to dashboard", "Launch game", "Start at login", "Quit Corvane Bridge"]
-    assert icon["hidden"] == ["Launch game"], "the game runs (since the first story): nothing to launch"
+    assert list(icon["menu"]) == ["Open Corvane Bridge", "Sync to dashboard", "Launch game",
+                                  "Start at login", "Quit Corvane Bridge"]
+    assert icon["hidden"] == ["Launch game"], "the game runs (since the first story)"
     desktop.choose("Open Corvane Bridge")
     [window] = wait_for("the window", desktop.windows)
-    assert (window["app_id"], window["name"], window["shell"]) == ("app.corvane.Bridge", "Corvane Bridge", "xdg_shell")
-    top, bottom = window["rect"]["y"] - window["deco_rect"]["height"], window["rect"]["y"] + window["rect"]["height"]
-    assert 0 <= top and bottom <= 540, f"the window, title bar included, from {top} to {bottom} of 540 points"
+    assert (window["app_id"], window["name"], window["shell"]) == \
+        ("app.corvane.Bridge", "Corvane Bridge", "xdg_shell")
+    top = window["rect"]["y"] - window["deco_rect"]["height"]
+    bottom = window["rect"]["y"] + window["rect"]["height"]
+    assert 0 <= top and bottom <= 540, f"the window, title bar included, from {top} to {bottom}"
 
-    # A second start from the desktop's launcher brings the window to the front, with the token it got.
+    # A second start from the desktop's launcher brings the window to the front, with the token it
+    # got.
     desktop.sway("workspace", "2")
     desktop.sway("exec", os.path.join(build, "corvane-bridge"))
     if desktop.sway("-t", "get_version")["minor"] >= 8:
         wait_for("the window in front", lambda: [w for w in desktop.windows() if w["focused"]])
     else:
-        print("SKIP: sway 1.7 gives what it starts no activation token; the window in front is checked with 1.8+")
+        print("SKIP: sway 1.7 gives what it starts no activation token; checked with 1.8+")
 
-    # From the tray's menu: "Start at login" writes the autostart entry and removes it again; "Quit".
+    # From the tray's menu: "Start at login" writes the autostart entry and removes it; "Quit".
     autostart = os.path.join(desktop.home, ".config/autostart/app.corvane.Bridge.desktop")
     for written in (True, False):
         desktop.choose("Start at login")
-        wait_for(f"the autostart entry {'written' if written else 'removed'}", lambda: os.path.exists(autostart) == written)
+        wait_for(f"the autostart entry: {written}", lambda: os.path.exists(autostart) == written)
     desktop.choose("Quit Corvane Bridge")
     assert bridge.exits(0), "quitting from the tray's menu did not end with status 0"
 
@@ -231,7 +256,7 @@ def main():
             story(build, scratch)  # an assertion that fails ends it with status 1
             wayland_story(build, scratch)
         finally:
-            subprocess.run(["pkill", "-KILL", "-x", "bindfs"])  # stopped, it would hang the clean-up
+            subprocess.run(["pkill", "-KILL", "-x", "bindfs"])  # stopped, it would hang clean-up
     print("PASS: the shipped bridge, end to end")
     return 0
 

@@ -18,6 +18,7 @@ class TestAppModel : public QObject
     Q_OBJECT
 
     std::unique_ptr<QTemporaryDir> m_settings;
+    const QDateTime synced = QDateTime::fromSecsSinceEpoch(Rig::syncTime, QTimeZone::utc());
     QString settingsFile() const { return m_settings->filePath("Corvane/Corvane Bridge.conf"); }
 
     static QJsonObject sent(const Rig &rig, qsizetype i)
@@ -139,11 +140,8 @@ private slots:
         QCOMPARE(rig.logLookups, 1);
     }
 
-    // The sync cycle with the game running from the start: from the log's end, the newest line of a
-    // period, the busy guard, each outcome, switching off and on while no log can be found yet (on a
-    // first game session the game makes its log only after it starts), and what stays when the game
-    // stops.
-    void theSyncCycle()
+    // The sync cycle, with the game running from the start and its log followed from its end.
+    void sendsTheNewestNewLineAndKeepsItWhenTheGameStops()
     {
         Rig rig;
         auto model = syncing(rig);
@@ -151,35 +149,69 @@ private slots:
         tick(*model, &AppModel::serverStateChanged);
         QCOMPARE(rig.server.requests().size(), 1); // the line already there was never sent
         QCOMPARE(sent(rig, 0), QJsonObject({{"lines", 2}, {"date", "1 Jan 1900"}}));
-        QCOMPARE(model->metrics()->lines, 2);
         QCOMPARE(model->serverState(), ServerState::connected);
-        const QDateTime synced = QDateTime::fromSecsSinceEpoch(1700000000, QTimeZone::utc());
         QCOMPARE(model->lastSync(), synced);
+        rig.gameRunning = false;
+        tick(*model);
+        QCOMPARE(model->serverState(), ServerState::connected);
+        QCOMPARE(model->metrics()->lines, 2);
+    }
 
-        rig.server.answerWith(Rig::accepted(D::held)); // ticks during an upload stop at the busy guard
+    void ticksDuringAnUploadWaitAndLoseNothing()
+    {
+        Rig rig;
+        auto model = syncing(rig);
+        rig.server.answerWith(Rig::accepted(D::held));
         rig.append("@CRVN@{\"n\":1}\n");
         model->start();
-        QTRY_COMPARE(rig.server.requests().size(), 2);
+        QTRY_COMPARE(rig.server.requests().size(), 1);
         rig.append("@CRVN@{\"n\":2}\n@CRVN@{\"lines\":3}\n");
         tick(*model); // a poll here would have shown the figures of the newest line at once
-        QCOMPARE(model->metrics()->lines, 2);
+        QVERIFY(!model->metrics());
         QSignalSpy outcome(model.get(), &AppModel::serverStateChanged);
         rig.server.releaseHeld();
         QVERIFY(outcome.wait());
-        rig.server.answerWith({reply(200, "{}", "Content-Length: 9")});           // closes mid-body
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^upload failed: .")); // told why, once
-        tick(*model, &AppModel::serverStateChanged); // no answer after a success: that time stays
-        QCOMPARE(sent(rig, 2), QJsonObject({{"lines", 3}}));
+        model->start();
+        QTRY_COMPARE(rig.server.requests().size(), 2);
+        QCOMPARE(sent(rig, 1), QJsonObject({{"lines", 3}}));
+    }
+
+    // No answer after a success: the time of that success stays, and the log says why.
+    void anUnreachableDashboardKeepsTheLastSync()
+    {
+        Rig rig;
+        auto model = syncing(rig);
+        rig.append("@CRVN@{\"lines\":1}\n");
+        tick(*model, &AppModel::serverStateChanged);
+        rig.server.answerWith({reply(200, "{}", "Content-Length: 9")}); // closes mid-body
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^upload failed: ."));
+        rig.append("@CRVN@{\"lines\":2}\n");
+        tick(*model, &AppModel::serverStateChanged);
         QCOMPARE(model->statusMessage(), "Server unreachable");
         QCOMPARE(model->serverState(), ServerState::unreachable);
         QCOMPARE(model->lastSync(), synced);
+        QCOMPARE(model->metrics()->lines, 2);
+    }
 
-        rig.append("@CRVN@ balance=6\n"); // not JSON: the figures stay, nothing is sent
+    void aBadPayloadKeepsTheFiguresAndSendsNothing()
+    {
+        Rig rig;
+        auto model = syncing(rig);
+        rig.append("@CRVN@{\"lines\":3}\n");
+        tick(*model, &AppModel::serverStateChanged);
+        rig.append("@CRVN@ balance=6\n");
         tick(*model, &AppModel::serverStateChanged);
         QCOMPARE(model->statusMessage(), "Bad payload from game");
         QCOMPARE(model->metrics()->lines, 3);
-        QCOMPARE(rig.server.requests().size(), 3);
+        QCOMPARE(rig.server.requests().size(), 1);
+    }
 
+    // Switched on before the game has made its log (as on a first session), sync looks for it at
+    // every tick, and follows it from its end once found.
+    void switchedOnWithoutALogLooksUntilFound()
+    {
+        Rig rig;
+        auto model = syncing(rig);
         model->setBridgeEnabled(false);
         rig.logExists = false;
         QSignalSpy lookedUp(model.get(), &AppModel::followedLogChanged);
@@ -188,16 +220,10 @@ private slots:
         QCOMPARE(model->searchedFolders(), QStringList{rig.dir.path()});
         rig.append("@CRVN@{\"n\":4}\n"); // would be sent had switching off not stopped following
         rig.logExists = true;
-        tick(*model, &AppModel::followedLogChanged); // found at last, and followed from its end
+        tick(*model, &AppModel::followedLogChanged);
         rig.append("@CRVN@{\"n\":5}\n");
-        rig.server.answerWith(Rig::accepted());
         tick(*model, &AppModel::serverStateChanged);
-        QCOMPARE(sent(rig, 3), QJsonObject({{"n", 5}}));
-
-        rig.gameRunning = false; // the game stops: only gameRunning changes
-        tick(*model);
-        QCOMPARE(model->serverState(), ServerState::connected);
-        QCOMPARE(model->metrics()->lines, 3);
+        QCOMPARE(sent(rig, 0), QJsonObject({{"n", 5}}));
         QCOMPARE(rig.logLookups, 3); // when the game was first seen, when switched on, at a tick until found
     }
 };

@@ -3,13 +3,14 @@
 
 #include "Metrics.h"
 #include "Presentation.h"
+#include "Table.h"
 
 #include <QTest>
 
 #include <cstdlib>
 
-using ServerState = AppModel::ServerState;
-using Tone = Presentation::Tone;
+using S = AppModel::ServerState;
+using Status = Presentation::Status;
 
 namespace {
 
@@ -18,8 +19,9 @@ const QLocale germany(QLocale::German, QLocale::Germany);
 const QDateTime fivePastTwo(QDate(2026, 1, 5), QTime(14, 5, 9)); // local time
 
 // A record as one line, each present field as key=value: "b=1 l=2 d=x", or "none" for no record.
-QString shown(const std::optional<Metrics> &m)
+QString record(const QString &payload)
 {
+    const std::optional<Metrics> m = Metrics::fromPayload(payload);
     if (!m)
         return "none";
     QStringList fields;
@@ -34,6 +36,22 @@ QString shown(const std::optional<Metrics> &m)
     add("v=", m->vehicles);
     add("d=", m->date);
     return fields.join(' ');
+}
+
+// The status line, then the game card's second line, each with its tone: "Live/green | Running/text2".
+QString lines(const Status &status)
+{
+    using P = Presentation;
+    const QMetaEnum tone = QMetaEnum::fromType<P::Tone>();
+    return P::statusLine(status, unitedStates) + '/' + tone.valueToKey(int(P::statusTone(status))) + " | " +
+           P::gameState(status) + '/' + tone.valueToKey(int(P::gameStateTone(status)));
+}
+
+// With a valid code and sync on.
+Status on(Status status)
+{
+    status.codeValid = status.bridgeEnabled = true;
+    return status;
 }
 
 } // namespace
@@ -52,105 +70,118 @@ private slots:
         QVERIFY(!qgetenv("LC_ALL").startsWith("de_DE") || std::strtod("1,5", nullptr) == 1.5);
     }
 
-    void fromPayload()
+    // Each row: a text as the bridge makes it, and what it should be.
+    void texts_data()
     {
-        const std::pair<QString, QString> payloadAndRecord[] = {
-            {R"({"balance":1500.25,"earnings":-20,"lines":12,)"
-             R"("onTime":87.5,"vehicles":40,"date":"3 Mar 1923"})",
-             "b=1500.25 e=-20 l=12 o=87.5 v=40 d=3 Mar 1923"},
-            {R"({"date":"x","city":"Hollow","lines":2})", "l=2 d=x"}, // other keys change nothing
-            {R"({"earnings":1,"onTime":2,"vehicles":3})", "none"},    // these alone make no record
-            {R"({"date":""})", "d="},
-            {R"({"lines":12.9,"vehicles":-3.7,"date":"d"})", "l=12 v=-3 d=d"}, // toward zero
-            {R"({"lines":"7","balance":"1.5","earnings":"1e3","onTime":"-0x1p3"})", "b=1.5 e=1000 l=7 o=-8"},
-            {R"({"balance":" 1500","earnings":"1500 ","onTime":"1,500",)"
-             R"("lines":"","vehicles":"\t1","date":"d"})",
-             "d=d"},
-            {R"({"balance":"1\u00002","date":"d"})", "d=d"},
-            {R"({"balance":null,"earnings":[1],"onTime":{},"vehicles":true,"lines":false,"date":"d"})",
-             "d=d"},
-            {R"({"balance":"inf","earnings":"-Infinity","lines":"nan","vehicles":"inf"})", "b=inf e=-inf"},
-            {R"({"lines":1e19,"vehicles":-9.3e18,"balance":1e300})", "b=1e+300"}, // counts beyond 64 bits
-            {R"({"lines":9.2e18,"vehicles":-9223372036854775808})",
-             "l=9200000000000000000 v=-9223372036854775808"},
-            {R"({"balance":1e400,"date":"d"})", "none"}, // a JSON number beyond double range spoils it
-            {R"({"lines":1,"lines":2,"date":5})", "l=2"}};
-        for (const auto &[payload, record] : payloadAndRecord)
-            QCOMPARE(shown(Metrics::fromPayload(payload)), record);
-    }
+        using P = Presentation;
+        const Table<QString, QString> row({"made", "expected"});
 
-    // The status line with its tone, from the model's state: code valid, sync on, game running,
-    // server state, last sync, message; then the game card's second line, which also asks whether the
-    // log is followed.
-    void statusAndGameLines()
-    {
-        using S = ServerState;
-        const QString cut = QString(199, u'x') + u'\u2026';
-        const QMetaEnum tone = QMetaEnum::fromType<Tone>();
-        const std::pair<Presentation::Status, QString> rows[] = {
-            {{false, false, false, S::idle, {}, {}}, "Enter a valid link code first/text3"},
-            {{false, true, true, S::connected, fivePastTwo, {}}, "Enter a valid link code first/text3"},
-            {{true, false, true, S::rejected, {}, "No"}, "Off/text3"},
-            {{true, true, false, S::idle, {}, {}}, "Waiting for game/text2"},
-            {{true, true, true, S::idle, {}, {}}, "Waiting for game data/text2"},
-            {{true, true, true, S::connected, fivePastTwo, {}}, "Live, last sync 2:05:09 PM/green"},
-            {{true, true, false, S::connected, {}, {}}, "Live/green"},
-            {{true, true, true, S::unreachable, fivePastTwo, "Server unreachable"}, "Server unreachable/red"},
-            {{true, true, true, S::rejected, {}, "Bad payload from game"}, "Bad payload from game/red"},
-            {{true, true, true, S::rejected, {}, ""}, "/red"},
-            {{true, true, false, S::rejected, {}, QString(120000, u'x')}, cut + "/red"},
-            {{true, true, false, S::rejected, {}, {}}, "Rejected/red"}};
-        for (const auto &[status, expected] : rows)
-            QCOMPARE(Presentation::statusLine(status, unitedStates) + '/' +
-                         tone.valueToKey(int(Presentation::statusTone(status))),
-                     expected);
-        const std::pair<Presentation::Status, QString> games[] = {
-            {{true, true, false, S::idle, {}, {}, true}, "Not running/text2"},
-            {{true, true, true, S::idle, {}, {}, true}, "Running/text2"},
-            {{true, true, true, S::idle, {}, {}, false}, "Running, but its log was not found/red"},
-            {{true, false, true, S::idle, {}, {}, false}, "Running/text2"}}; // sync off: no log sought
-        for (const auto &[status, expected] : games)
-            QCOMPARE(Presentation::gameState(status) + '/' +
-                         tone.valueToKey(int(Presentation::gameStateTone(status))),
-                     expected);
-    }
+        row("payload: every figure",
+            record(
+                R"({"balance":1500.25,"earnings":-20,"lines":12,"onTime":87.5,"vehicles":40,"date":"3 Mar"})"),
+            "b=1500.25 e=-20 l=12 o=87.5 v=40 d=3 Mar");
+        row("payload: other keys change nothing", record(R"({"date":"x","city":"Hollow","lines":2})"),
+            "l=2 d=x");
+        row("payload: these alone make no record", record(R"({"earnings":1,"onTime":2,"vehicles":3})"),
+            "none");
+        row("payload: an empty date", record(R"({"date":""})"), "d=");
+        row("payload: counts toward zero", record(R"({"lines":12.9,"vehicles":-3.7,"date":"d"})"),
+            "l=12 v=-3 d=d");
+        row("payload: numbers as text",
+            record(R"({"lines":"7","balance":"1.5","earnings":"1e3","onTime":"-0x1p3"})"),
+            "b=1.5 e=1000 l=7 o=-8");
+        row("payload: text not wholly a number",
+            record(
+                R"({"balance":" 1500","earnings":"1500 ","onTime":"1,500","lines":"","vehicles":"\t1","date":"d"})"),
+            "d=d");
+        row("payload: a number cut by a NUL", record(R"({"balance":"1\u00002","date":"d"})"), "d=d");
+        row("payload: neither number nor text",
+            record(R"({"balance":null,"earnings":[1],"onTime":{},"vehicles":true,"lines":false,"date":"d"})"),
+            "d=d");
+        row("payload: infinities are money, not counts",
+            record(R"({"balance":"inf","earnings":"-Infinity","lines":"nan","vehicles":"inf"})"),
+            "b=inf e=-inf");
+        row("payload: counts beyond 64 bits", record(R"({"lines":1e19,"vehicles":-9.3e18,"balance":1e300})"),
+            "b=1e+300");
+        row("payload: counts at the edge of 64 bits",
+            record(R"({"lines":9.2e18,"vehicles":-9223372036854775808})"),
+            "l=9200000000000000000 v=-9223372036854775808");
+        row("payload: a number beyond double range spoils it", record(R"({"balance":1e400,"date":"d"})"),
+            "none");
+        row("payload: the last of a repeated key, a date that is no text",
+            record(R"({"lines":1,"lines":2,"date":5})"), "l=2");
 
-    // Money ('$'), on-time shares ('%') and counts ('#'), with what each shows; the time of day.
-    void figuresAndTime()
-    {
-        const std::optional<double> none;
-        const double nan = qQNaN(), inf = qInf();
+        row("status: no valid code, whatever else",
+            lines({.bridgeEnabled = true,
+                   .gameRunning = true,
+                   .serverState = S::connected,
+                   .lastSync = fivePastTwo}),
+            "Enter a valid link code first/text3 | Running/text2");
+        row("status: sync off, whatever the dashboard said; no log sought",
+            lines(
+                {.codeValid = true, .gameRunning = true, .serverState = S::rejected, .statusMessage = "No"}),
+            "Off/text3 | Running/text2");
+        row("status: waiting for the game", lines(on({})), "Waiting for game/text2 | Not running/text2");
+        row("status: waiting for its figures", lines(on({.gameRunning = true, .followingLog = true})),
+            "Waiting for game data/text2 | Running/text2");
+        row("status: live, at a time", lines(on({.serverState = S::connected, .lastSync = fivePastTwo})),
+            "Live, last sync 2:05:09 PM/green | Not running/text2");
+        row("status: live, no time yet; the log not found",
+            lines(on({.gameRunning = true, .serverState = S::connected})),
+            "Live/green | Running, but its log was not found/red");
+        row("status: unreachable, in the model's words",
+            lines(on({.serverState = S::unreachable,
+                      .lastSync = fivePastTwo,
+                      .statusMessage = "Server unreachable"})),
+            "Server unreachable/red | Not running/text2");
+        row("status: rejected, in the dashboard's words",
+            lines(on({.serverState = S::rejected, .statusMessage = "Bad payload from game"})),
+            "Bad payload from game/red | Not running/text2");
+        row("status: rejected, with nothing to say",
+            lines(on({.serverState = S::rejected, .statusMessage = ""})), "/red | Not running/text2");
+        row("status: rejected, too long to lay out",
+            lines(on({.serverState = S::rejected, .statusMessage = QString(120000, 'x')})),
+            QString(199, 'x') + u'\u2026' + "/red | Not running/text2");
+        row("status: rejected, no message", lines(on({.serverState = S::rejected})),
+            "Rejected/red | Not running/text2");
+
         const QLocale french(QLocale::French, QLocale::France);
-        // clang-format off
-        const std::tuple<char, std::optional<double>, QLocale, QString> rows[] = {
-            {'$', 1234.5, unitedStates, "$1,234"}, {'$', 1235.5, unitedStates, "$1,236"}, // half to even
-            {'$', -2500, unitedStates, "$-2,500"}, {'$', 1e20, unitedStates, "$100,000,000,000,000,000,000"},
-            {'$', 1234567.5, germany, "$1.234.568"}, {'$', -1234567.5, french, "$-1\u202f234\u202f568"},
-            {'$', none, unitedStates, "-"}, {'$', nan, germany, "-"}, {'$', -inf, germany, "-"},
-            {'%', 87.9, germany, "87%"}, {'%', -0.5, germany, "0%"}, {'%', 0.93, germany, "0%"},
-            {'%', -3.7, germany, "-3%"}, {'%', none, germany, "-"}, {'%', nan, germany, "-"},
-            {'%', 1e300, germany, "-"}, {'#', 1000, germany, "1000"}, {'#', none, germany, "-"}};
-        // clang-format on
-        for (const auto &[kind, value, locale, text] : rows)
-            QCOMPARE(kind == '$' ? Presentation::currency(value, locale)
-                     : kind == '%'
-                         ? Presentation::percentage(value)
-                         : Presentation::count(value ? std::optional(qint64(*value)) : std::nullopt),
-                     text);
-        QCOMPARE(Presentation::time(fivePastTwo.toUTC(), germany), "14:05:09");
+        row("money: half to even, down", P::currency(1234.5, unitedStates), "$1,234");
+        row("money: half to even, up", P::currency(1235.5, unitedStates), "$1,236");
+        row("money: below zero", P::currency(-2500, unitedStates), "$-2,500");
+        row("money: past 64 bits", P::currency(1e20, unitedStates), "$100,000,000,000,000,000,000");
+        row("money: grouped in German", P::currency(1234567.5, germany), "$1.234.568");
+        row("money: grouped in French", P::currency(-1234567.5, french), "$-1\u202f234\u202f568");
+        row("money: none", P::currency({}, unitedStates), "-");
+        row("money: no number", P::currency(qQNaN(), germany), "-");
+        row("money: without end", P::currency(-qInf(), germany), "-");
+        row("share: cut to a whole", P::percentage(87.9), "87%");
+        row("share: cut to zero from below", P::percentage(-0.5), "0%");
+        row("share: under one", P::percentage(0.93), "0%");
+        row("share: below zero", P::percentage(-3.7), "-3%");
+        row("share: none", P::percentage({}), "-");
+        row("share: no number", P::percentage(qQNaN()), "-");
+        row("share: beyond any count", P::percentage(1e300), "-");
+        row("count: not grouped", P::count(1000), "1000");
+        row("count: none", P::count({}), "-");
+        row("time of day: in German", P::time(fivePastTwo.toUTC(), germany), "14:05:09");
+
+        row("link code: a hyphen and a space dropped", P::linkCodeFrom("ab-12 cd"), "AB12CD");
+        row("link code: cut at twelve", P::linkCodeFrom("abcdefghijklmnop"), "ABCDEFGHIJKL");
+        row("link code: only spaces", P::linkCodeFrom("  "), "");
+        row("link code: a sharp s in upper case", P::linkCodeFrom("ab\u00df12"), "ABSS12");
+        row("link code: accented letters kept", P::linkCodeFrom("caf\u00e9ab"), "CAF\u00c9AB");
+        row("link code: a combining accent kept", P::linkCodeFrom("e\u0301abc"), "E\u0301ABC");
+        row("link code: other digits kept", P::linkCodeFrom("ab\u0661\u0662"), "AB\u0661\u0662");
+        row("link code: symbols dropped", P::linkCodeFrom("a$b\U0001F680c!"), "ABC");
+        row("link code: cut by characters, not UTF-16 units", P::linkCodeFrom("\U0001D400bcdefghijklmn"),
+            "\U0001D400BCDEFGHIJKL");
     }
 
-    void linkCodeWriteRule()
+    void texts()
     {
-        // clang-format off
-        const std::pair<QString, QString> typedAndStored[] = {
-            {"ab-12 cd", "AB12CD"}, {"abcdefghijklmnop", "ABCDEFGHIJKL"}, {"  ", ""},
-            {"ab\u00df12", "ABSS12"}, {"caf\u00e9ab", "CAF\u00c9AB"}, {"e\u0301abc", "E\u0301ABC"},
-            {"ab\u0661\u0662", "AB\u0661\u0662"}, {"a$b\U0001F680c!", "ABC"},
-            {"\U0001D400bcdefghijklmn", "\U0001D400BCDEFGHIJKL"}}; // clusters, not units
-        // clang-format on
-        for (const auto &[typed, stored] : typedAndStored)
-            QCOMPARE(Presentation::linkCodeFrom(typed), stored);
+        QFETCH(QString, made);
+        QTEST(made, "expected");
     }
 };
 

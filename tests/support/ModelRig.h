@@ -17,9 +17,11 @@
 // period is an hour, so ticks come only from start(), which runs one at once.
 struct Rig
 {
+    static constexpr qint64 syncTime = 1700000000; // the time the dashboard gives for each upload
+
     static HttpsTestServer::Answer accepted(HttpsTestServer::Answer::Delivery delivery = {})
     {
-        return {reply(200, R"({"ok":true,"updated":1700000000})"), delivery};
+        return {reply(200, R"({"ok":true,"updated":)" + QByteArray::number(syncTime) + '}'), delivery};
     }
 
     Rig()

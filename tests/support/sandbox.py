@@ -1,11 +1,12 @@
-"""A private network, mount and PID namespace with a desktop of its own, in which corvane.app is this
-machine and the tests' certificate authority is the only one trusted. The shipped bridge reaches a
-local stand-in dashboard through its ordinary name resolution and certificate checks, sees only the
-processes started here, and shows its window, tray icon and accessibility tree on a private X server.
-Needs root; run with Debian's /usr/bin/python3 (its pyatspi)."""
+"""A private network, mount and PID namespace with a desktop of its own, in which corvane.app is
+this machine and the tests' certificate authority is the only one trusted. The shipped bridge
+reaches a local stand-in dashboard through its ordinary name resolution and certificate checks, sees
+only the processes started here, and shows its window, tray icon and accessibility tree on a
+private X server. Needs root; run with Debian's /usr/bin/python3 (its pyatspi)."""
 import glob
 import json
 import os
+import re
 import select
 import shutil
 import subprocess
@@ -20,6 +21,16 @@ class Unavailable(Exception):
     pass
 
 
+def sh(*command, **options):
+    """Runs a command that must succeed."""
+    return subprocess.run(command, check=True, **options)
+
+
+def background(command, **options):
+    quiet = subprocess.DEVNULL
+    return subprocess.Popen(command, stdout=quiet, stderr=quiet, **options)
+
+
 def enter(argv):
     """Runs this process again inside new namespaces (returns only inside)."""
     if os.environ.get("CORVANE_SANDBOX") == "1":
@@ -27,46 +38,45 @@ def enter(argv):
     if not shutil.which("unshare") or os.geteuid() != 0:
         raise Unavailable("the sandbox needs root and Linux namespaces (unshare)")
     os.environ["CORVANE_SANDBOX"] = "1"
-    os.execvp("unshare", ["unshare", "--net", "--mount", "--pid", "--fork", "--mount-proc", sys.executable] + argv)
+    namespaces = ["--net", "--mount", "--pid", "--fork", "--mount-proc"]
+    os.execvp("unshare", ["unshare", *namespaces, sys.executable, *argv])
 
 
 def prepare(build, scratch):
-    """Loopback up, corvane.app → 127.0.0.1, only the test authority trusted; then an X server with a
-    window manager, a session bus with the accessibility bus, and a tray host (trayer, top right)."""
-    subprocess.run(["ip", "link", "set", "lo", "up"], check=True)
-    with open(os.path.join(scratch, "hosts"), "w") as f:
-        f.write("127.0.0.1 localhost\n127.0.0.1 corvane.app\n")
+    """Loopback up, corvane.app → 127.0.0.1, only the test authority trusted; then an X server with
+    a window manager, a session bus with the accessibility bus, and a tray host (trayer, top right).
+    """
+    sh("ip", "link", "set", "lo", "up")
+    hosts = Path(scratch, "hosts")
+    hosts.write_text("127.0.0.1 localhost\n127.0.0.1 corvane.app\n")
     certs = os.path.join(scratch, "certs")
     os.mkdir(certs)
     shutil.copy(os.path.join(build, "tests/certs/ca.pem"), certs)
-    subprocess.run(["openssl", "rehash", certs], check=True)
-    subprocess.run(["mount", "--make-rprivate", "/"], check=True)
+    sh("openssl", "rehash", certs)
+    sh("mount", "--make-rprivate", "/")
     # A minimal system may have neither; an empty one means the same, and gives the mounts a place.
     os.makedirs("/etc/ssl/certs", exist_ok=True)
     open("/etc/hosts", "a").close()
-    subprocess.run(["mount", "--bind", os.path.join(scratch, "hosts"), "/etc/hosts"], check=True)
-    subprocess.run(["mount", "--bind", certs, "/etc/ssl/certs"], check=True)
+    sh("mount", "--bind", hosts, "/etc/hosts")
+    sh("mount", "--bind", certs, "/etc/ssl/certs")
     # The X server's socket stays in here too, so it can never replace one of the host's.
     os.makedirs("/tmp/.X11-unix", exist_ok=True)
-    subprocess.run(["mount", "-t", "tmpfs", "-o", "mode=1777", "tmpfs", "/tmp/.X11-unix"], check=True)
+    sh("mount", "-t", "tmpfs", "-o", "mode=1777", "tmpfs", "/tmp/.X11-unix")
     start_x_server()
-    os.environ["DBUS_SESSION_BUS_ADDRESS"] = subprocess.run(["dbus-daemon", "--session", "--fork", "--print-address"],
-                                                            capture_output=True, text=True, check=True).stdout.strip()
+    bus = sh("dbus-daemon", "--session", "--fork", "--print-address", stdout=subprocess.PIPE)
+    os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.decode().strip()
     background(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
     background(["openbox"])
-    background(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height", "24"])
+    background(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
+                "--height", "24"])
     time.sleep(1)
-
-
-def background(command):
-    return subprocess.Popen(command, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
 
 
 def start_x_server():
     """Xvfb picks a free display itself and names it once it accepts clients."""
     ready, announce = os.pipe()
-    subprocess.Popen(["Xvfb", "-displayfd", str(announce), "-nolisten", "tcp", "-screen", "0", "1280x1024x24"],
-                     pass_fds=(announce,), stderr=subprocess.DEVNULL)
+    xvfb = ["Xvfb", "-displayfd", str(announce), "-nolisten", "tcp", "-screen", "0", "1280x1024x24"]
+    subprocess.Popen(xvfb, pass_fds=(announce,), stderr=subprocess.DEVNULL)
     os.close(announce)
     with os.fdopen(ready) as numbers:
         if not select.select([numbers], [], [], 30)[0]:
@@ -74,67 +84,90 @@ def start_x_server():
         os.environ["DISPLAY"] = ":" + numbers.readline().strip()
 
 
+def tray_icon():
+    """The centre of the bridge's icon in trayer's panel, as xdotool takes it."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    name = '"Corvane Bridge": \\("corvane-bridge" "Corvane Bridge"\\)'
+    icon = re.search(name + r"\s+(\d+)x(\d+)\+0\+0\s+\+(\d+)\+(\d+)", tree)
+    if icon:
+        w, h, x, y = map(int, icon.groups())
+        return str(x + w // 2), str(y + h // 2)
+
+
 class Wayland:
-    """sway, headless, on a 1920x1080 screen at 200 %, with a session bus of its own that root may read too;
-    its windows read from sway's tree, its tray (waybar's, when started) over D-Bus. Everything on it runs
-    as the player, nobody: sway refuses root."""
+    """sway, headless, on a 1920x1080 screen at 200 %, with a session bus of its own that root may
+    read too; its windows read from sway's tree, its tray (waybar's, when started) over D-Bus.
+    Everything on it runs as the player, nobody: sway refuses root."""
     player = {"user": 65534, "group": 65534, "extra_groups": []}
 
     def __init__(self, scratch):
-        self.home = os.path.join(scratch, "wayland-player")
-        os.makedirs(os.path.join(self.home, "run"), mode=0o700)
-        for name, text in {"waybar": '{"modules-right": ["tray"]}',
-                           "sway": "output * mode 1920x1080 scale 2\nfocus_on_window_activation focus\n",
-                           "bus": "<busconfig><include>/usr/share/dbus-1/session.conf</include>"
-                                  '<policy context="default"><allow user="root"/></policy></busconfig>'}.items():
-            Path(self.home, name).write_text(text)
-        subprocess.run(["chown", "-R", "65534:65534", self.home], check=True)
+        self.home = home = os.path.join(scratch, "wayland-player")
+        os.makedirs(os.path.join(home, "run"), mode=0o700)
+        Path(home, "waybar").write_text('{"modules-right": ["tray"]}')
+        Path(home, "sway").write_text("output * mode 1920x1080 scale 2\n"
+                                      "focus_on_window_activation focus\n")
+        Path(home, "bus").write_text("<busconfig><include>/usr/share/dbus-1/session.conf</include>"
+                                     '<policy context="default"><allow user="root"/></policy>'
+                                     "</busconfig>")
+        sh("chown", "-R", "65534:65534", home)
         os.chmod(scratch, 0o711)  # the player passes through to its home
+        bus = f"unix:path={home}/run/bus"
         # An X server too, as XWayland offers one: the bridge must still choose Wayland.
-        self.environment = {"DISPLAY": os.environ["DISPLAY"], "HOME": self.home, "PATH": "/usr/bin:/bin", "LANG": "C.UTF-8", "TMPDIR": self.home,
-                            "XDG_RUNTIME_DIR": self.home + "/run", "DBUS_SESSION_BUS_ADDRESS": f"unix:path={self.home}/run/bus",
-                            "ASAN_OPTIONS": app_environment(self.home)["ASAN_OPTIONS"], "WLR_BACKENDS": "headless", "WLR_RENDERER": "pixman", "WLR_LIBINPUT_NO_DEVICES": "1"}
-        subprocess.run(["dbus-daemon", f"--config-file={self.home}/bus", "--address", self.environment["DBUS_SESSION_BUS_ADDRESS"],
-                        "--fork"], check=True, **self.player)
-        self.start(["sway", "-c", os.path.join(self.home, "sway")])
-        socket = os.path.basename(wait_for("sway", lambda: glob.glob(self.home + "/run/wayland-[0-9]"))[0])
-        self.environment.update(WAYLAND_DISPLAY=socket, SWAYSOCK=glob.glob(self.home + "/run/sway-ipc.*")[0])
-        self.bus = Gio.DBusConnection.new_for_address_sync(self.environment["DBUS_SESSION_BUS_ADDRESS"],
-            Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION, None, None)
+        self.environment = {
+            "DISPLAY": os.environ["DISPLAY"], "HOME": home, "PATH": "/usr/bin:/bin",
+            "LANG": "C.UTF-8", "TMPDIR": home, "XDG_RUNTIME_DIR": home + "/run",
+            "DBUS_SESSION_BUS_ADDRESS": bus, "ASAN_OPTIONS": app_environment(home)["ASAN_OPTIONS"],
+            "WLR_BACKENDS": "headless", "WLR_RENDERER": "pixman", "WLR_LIBINPUT_NO_DEVICES": "1"}
+        sh("dbus-daemon", f"--config-file={home}/bus", "--address", bus, "--fork", **self.player)
+        self.start(["sway", "-c", os.path.join(home, "sway")])
+        socket = wait_for("sway", lambda: glob.glob(home + "/run/wayland-[0-9]"))[0]
+        self.environment.update(WAYLAND_DISPLAY=os.path.basename(socket),
+                                SWAYSOCK=glob.glob(home + "/run/sway-ipc.*")[0])
+        flags = Gio.DBusConnectionFlags
+        self.bus = Gio.DBusConnection.new_for_address_sync(
+            bus, flags.AUTHENTICATION_CLIENT | flags.MESSAGE_BUS_CONNECTION, None, None)
 
     def start(self, command):
-        return subprocess.Popen(command, env=self.environment, stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, **self.player)
+        return background(command, env=self.environment, **self.player)
 
     def sway(self, *command):
-        return json.loads(subprocess.run(["swaymsg", "-r", *command], env=self.environment, capture_output=True).stdout)
+        swaymsg = ["swaymsg", "-r", *command]
+        return json.loads(subprocess.run(swaymsg, env=self.environment, capture_output=True).stdout)
 
     def windows(self):
         def walk(node):
-            return ([node] if node.get("app_id") else []) + [w for n in node["nodes"] + node["floating_nodes"] for w in walk(n)]
+            children = node["nodes"] + node["floating_nodes"]
+            return ([node] if node.get("app_id") else []) + [w for n in children for w in walk(n)]
         return walk(self.sway("-t", "get_tree"))
 
     def call(self, service, path, method, signature, *arguments):
         interface, method = method.rsplit(".", 1)
-        return self.bus.call_sync(service, path, interface, method, GLib.Variant(signature, arguments), None, 0, 5000, None).unpack()
+        arguments = GLib.Variant(signature, arguments)
+        return self.bus.call_sync(service, path, interface, method, arguments, None, 0, 5000,
+                                  None).unpack()
 
     def tray(self):
-        """The properties of the one icon in the tray, with its menu as {label: id}; nothing before."""
+        """The properties of the one icon in the tray, with its menu as {label: id}; none before."""
+        watcher, properties = "org.kde.StatusNotifierWatcher", "org.freedesktop.DBus.Properties"
         try:
-            [item] = self.call("org.kde.StatusNotifierWatcher", "/StatusNotifierWatcher", "org.freedesktop.DBus.Properties.Get",
-                               "(ss)", "org.kde.StatusNotifierWatcher", "RegisteredStatusNotifierItems")[0]
+            [item] = self.call(watcher, "/StatusNotifierWatcher", properties + ".Get", "(ss)",
+                               watcher, "RegisteredStatusNotifierItems")[0]
         except (GLib.Error, ValueError):  # no tray yet, or no icon in it
             return None
         service, path = item.split("/", 1)
-        icon = self.call(service, "/" + path, "org.freedesktop.DBus.Properties.GetAll", "(s)", "org.kde.StatusNotifierItem")[0]
-        layout = self.call(service, icon["Menu"], "com.canonical.dbusmenu.GetLayout", "(iias)", 0, -1, [])[1]
+        icon = self.call(service, "/" + path, properties + ".GetAll", "(s)",
+                         "org.kde.StatusNotifierItem")[0]
+        layout = self.call(service, icon["Menu"], "com.canonical.dbusmenu.GetLayout", "(iias)",
+                           0, -1, [])[1]
         entries = [(id, entry) for id, entry, _ in layout[2] if "label" in entry]
-        return dict(icon, service=service, menu={entry["label"]: id for id, entry in entries},
-                    hidden=[entry["label"] for _, entry in entries if not entry.get("visible", True)])
+        menu = {entry["label"]: id for id, entry in entries}
+        hidden = [entry["label"] for _, entry in entries if not entry.get("visible", True)]
+        return dict(icon, service=service, menu=menu, hidden=hidden)
 
     def choose(self, label):
         icon = self.tray()
-        self.call(icon["service"], icon["Menu"], "com.canonical.dbusmenu.Event", "(isvu)", icon["menu"][label], "clicked",
-                  GLib.Variant("s", ""), 0)
+        self.call(icon["service"], icon["Menu"], "com.canonical.dbusmenu.Event", "(isvu)",
+                  icon["menu"][label], "clicked", GLib.Variant("s", ""), 0)
 
 
 def wait_for(what, predicate, timeout=30):
@@ -150,20 +183,23 @@ class Dashboard:
 
     def __init__(self, build, scratch):
         self.log = os.path.join(scratch, "dashboard.log")
-        self.process = subprocess.Popen([os.path.join(build, "tests/dashboard_standin"), "443"], stdout=open(self.log, "w"))
+        program = os.path.join(build, "tests/dashboard_standin")
+        self.process = subprocess.Popen([program, "443"], stdout=open(self.log, "w"))
         while self.process.poll() is None and "listening" not in open(self.log).read():
             time.sleep(0.1)
 
     def uploads(self):
         """[(arrival in ms since 1970, body)] of every upload so far."""
-        lines = [line.rstrip("\n").split(" ", 2) for line in open(self.log) if line.startswith("received ")]
+        lines = [line.rstrip("\n").split(" ", 2) for line in open(self.log)
+                 if line.startswith("received ")]
         return [(int(at), body) for _, at, body in lines]
 
 
-PROTON_USERDATA = ".local/share/Steam/steamapps/compatdata/3493540/pfx/drive_c/Program Files (x86)/Steam/userdata"
+STEAM = ".local/share/Steam"
+PROTON = STEAM + "/steamapps/compatdata/3493540/pfx/drive_c/Program Files (x86)/Steam/userdata"
 
 
-def add_log(home, userdata=".local/share/Steam/userdata"):
+def add_log(home, userdata=STEAM + "/userdata"):
     """An empty game log of account 1 in `userdata`."""
     log = os.path.join(home, userdata, "1/3493540/local/crash_dump/stdout.txt")
     os.makedirs(os.path.dirname(log))
@@ -172,8 +208,10 @@ def add_log(home, userdata=".local/share/Steam/userdata"):
 
 
 def app_environment(home, language="C.UTF-8"):
-    # Leaks are for the unit tests to find, in process: at this multi-threaded program's exit in the
-    # sandbox, LeakSanitizer's thread-stopping tracer itself crashes. No PATH: nothing opens steam:// here.
-    # The temporary folder is the scratch folder, so that a socket there goes with it.
-    return dict(os.environ, HOME=home, PATH="/nonexistent", TMPDIR=os.path.dirname(home), XDG_RUNTIME_DIR=os.path.join(home, "run"), LANG=language, LC_ALL=language,
-                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1", ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
+    # Leaks are for the unit tests to find, in process: at this multi-threaded program's exit in
+    # the sandbox, LeakSanitizer's thread-stopping tracer itself crashes. No PATH: nothing opens
+    # steam:// here. The temporary folder is the scratch folder, so a socket there goes with it.
+    return dict(os.environ, HOME=home, PATH="/nonexistent", TMPDIR=os.path.dirname(home),
+                XDG_RUNTIME_DIR=os.path.join(home, "run"), LANG=language, LC_ALL=language,
+                QT_LINUX_ACCESSIBILITY_ALWAYS_ON="1",
+                ASAN_OPTIONS=os.environ.get("ASAN_OPTIONS", "") + ":detect_leaks=0")
