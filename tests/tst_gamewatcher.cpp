@@ -2,6 +2,7 @@
 // broken or huge library file trusted), a look-alike taken for the game, the game under Proton missed.
 
 #include "GameWatcher.h"
+#include "Table.h"
 
 #include <QDir>
 #include <QFile>
@@ -46,33 +47,29 @@ private slots:
 
     void theNewestLogWins_data()
     {
-        QTest::addColumn<Home>("home");
-        QTest::addColumn<QString>("newest"); // relative to the home, empty for none
+        const Table<Home, QString> row({"home", "newest"}); // newest: relative to the home, empty for none
         const QByteArray library =
             "\"libraryfolders\" { // written by Steam\n"
             "\"0\" { \"path\" \"$HOME/.local/share/Steam\" \"apps\" { \"3493540\" \"1\" } }\n"
             "\"1\" { \"path\" \"$HOME/games/lib\" \"label\" \"a \\\"quoted\\\" name\" } }";
-        // clang-format off
         // Logs of account `a`: native (in a given install), and in the Proton prefix of a library.
         const auto nat = [](QString a, QString in = {}) { return in + native + a + gameLog; };
         const auto pfx = [](QString a, QString in = steam) { return in + prefix + a + gameLog; };
         const QString flatpak = ".var/app/com.valvesoftware.Steam/", snap = "snap/steam/common/";
         const QString lib = "games/lib";
-        QTest::newRow("no game, a stray file") << Home{{native + "1/9/x"}, {native + "f"}} << "";
-        QTest::newRow("across accounts and installs")
-            << Home{{nat("1"), 10}, {nat("2", flatpak), 1}, {nat("3", snap), 5}} << nat("2", flatpak);
-        QTest::newRow("a newer Proton prefix") << Home{{nat("1"), 10}, {pfx("2"), 5}} << pfx("2");
-        QTest::newRow("a newer native log") << Home{{nat("1"), 5}, {pfx("2"), 10}} << nat("1");
-        QTest::newRow("a library elsewhere")
-            << Home{{nat("1"), 10}, {pfx("3", lib), 5}, {rootVdf, 0, library}} << pfx("3", lib);
-        QTest::newRow("the older library file")
-            << Home{{pfx("3", lib), 5}, {rootVdf, 0, R"("l" { "1" "$HOME/games/lib" })"}} << pfx("3", lib);
-        QTest::newRow("a broken library file")
-            << Home{{nat("1"), 10}, {pfx("3", lib), 5}, {rootVdf, 0, library.chopped(1)}} << nat("1");
-        QTest::newRow("a library file over 1 MiB")
-            << Home{{nat("1"), 10}, {pfx("3", lib), 5}, {rootVdf, 0, QByteArray(1 << 20, ' ') + library}}
-            << nat("1");
-        // clang-format on
+        row("no game, a stray file", {{native + "1/9/x"}, {native + "f"}}, "");
+        row("across accounts and installs", {{nat("1"), 10}, {nat("2", flatpak), 1}, {nat("3", snap), 5}},
+            nat("2", flatpak));
+        row("a newer Proton prefix", {{nat("1"), 10}, {pfx("2"), 5}}, pfx("2"));
+        row("a newer native log", {{nat("1"), 5}, {pfx("2"), 10}}, nat("1"));
+        row("a library elsewhere", {{nat("1"), 10}, {pfx("3", lib), 5}, {rootVdf, 0, library}},
+            pfx("3", lib));
+        row("the older library file", {{pfx("3", lib), 5}, {rootVdf, 0, R"("l" { "1" "$HOME/games/lib" })"}},
+            pfx("3", lib));
+        row("a broken library file", {{nat("1"), 10}, {pfx("3", lib), 5}, {rootVdf, 0, library.chopped(1)}},
+            nat("1"));
+        row("a library file over 1 MiB",
+            {{nat("1"), 10}, {pfx("3", lib), 5}, {rootVdf, 0, QByteArray(1 << 20, ' ') + library}}, nat("1"));
     }
 
     void theNewestLogWins()

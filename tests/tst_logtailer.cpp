@@ -2,6 +2,7 @@
 // invalid lines taken, a shortened, replaced or removed log missed, unbounded reads, a blocking pipe.
 
 #include "LogTailer.h"
+#include "Table.h"
 
 #include <QDir>
 #include <QFile>
@@ -72,48 +73,47 @@ private slots:
 
     void pollsReturnTheNewestMarkerPayload_data()
     {
-        QTest::addColumn<Steps>("steps");
+        const Table<Steps> row({"steps"});
         const QByteArray longLine(30, 'x'); // over the 24-byte limit these tailers get
-        QTest::newRow("lines already there are never reported")
-            << Steps{{append, "@CRVN@{}\n"}, {openLog}, {append, "x\n"}};
-        QTest::newRow("text before the marker; the newest of three; blanks do not replace") << Steps{
-            {openLog}, {append, "[lua] @CRVN@ {\"n\":1}\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n", "3"}};
-        QTest::newRow("all after the first marker, spaces of any kind trimmed, nothing twice")
-            << Steps{{openLog}, {append, "@CRVN@\u3000\t a@CRVN@\u00a0 \r\n", "a@CRVN@\u00a0 \r"}, {append}};
-        QTest::newRow("a line counts once its line feed arrives, a cut character joined with its rest")
-            << Steps{{openLog}, {append, "@CRVN@ Z\xc3"}, {append, "\xbc 1"}, {append, "\n", "Z\u00fc 1"}};
-        QTest::newRow("an unfinished line at open is dropped; so is one at a re-open")
-            << Steps{{append, "@CRVN@{\"old\""},
-                     {openLog},
-                     {append, ":1}\n@CRVN@ 1\n", "1"},
-                     {append, "@CRVN@ half"},
-                     {appendUnpolled, "\n@CRVN@ skipped\n"},
-                     {openLog},
-                     {append, "@CRVN@ 2\n", "2"}};
-        QTest::newRow("invalid bytes spoil only their own line, and are never seen again")
-            << Steps{{openLog},
-                     {append, "@CRVN@ 1\n@CRVN@ \xff\n\xc0\xaf\n", "1"},
-                     {append, "\xed\xa0\x80\n@CRVN@ 2\n\xfe\n", "2"},
-                     {append, "\xf0\x9f"},
-                     {append, "\n"}};
-        QTest::newRow("an over-long line is ignored whole, over several polls, the lines around it are not")
-            << Steps{{openLog},
-                     {append, "@CRVN@ 1\n@CRVN@" + longLine + "\n", "1"},
-                     {append, "@CRVN@" + longLine},
-                     {append, "@CRVN@ tail\n"},
-                     {append, "@CRVN@ 2\n" + longLine + "\n", "2"}};
-        QTest::newRow("a poll reads no further back than its scan") << Steps{
-            {openLog}, {append, "@CRVN@ far\n" + QByteArray(70, '\n')}, {append, "@CRVN@ near\n", "near"}};
-        QTest::newRow("shorter, replaced with a half line carried, removed and back: read from the start")
-            << Steps{{append, "a long line of game output\n"},
-                     {openLog},
-                     {rewrite, "@CRVN@ 1\n", "1"},
-                     {append, "@CRVN@ {\"half\""},
-                     {replace, "@CRVN@ new\nnoise that makes this file longer\n", "new"},
-                     {removeLog},
-                     {append, "0123456789\n@CRVN@ 2\n", "2"}};
-        QTest::newRow("a pipe at the log's path is never read")
-            << Steps{{openLog}, {appendUnpolled, "@CRVN@ 1\n"}, {makePipe}};
+        row("lines already there are never reported", {{append, "@CRVN@{}\n"}, {openLog}, {append, "x\n"}});
+        row("text before the marker; the newest of three; blanks do not replace",
+            {{openLog}, {append, "[lua] @CRVN@ {\"n\":1}\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n", "3"}});
+        row("all after the first marker, spaces of any kind trimmed, nothing twice",
+            {{openLog}, {append, "@CRVN@\u3000\t a@CRVN@\u00a0 \r\n", "a@CRVN@\u00a0 \r"}, {append}});
+        row("a line counts once its line feed arrives, a cut character joined with its rest",
+            {{openLog}, {append, "@CRVN@ Z\xc3"}, {append, "\xbc 1"}, {append, "\n", "Z\u00fc 1"}});
+        row("an unfinished line at open is dropped; so is one at a re-open",
+            {{append, "@CRVN@{\"old\""},
+             {openLog},
+             {append, ":1}\n@CRVN@ 1\n", "1"},
+             {append, "@CRVN@ half"},
+             {appendUnpolled, "\n@CRVN@ skipped\n"},
+             {openLog},
+             {append, "@CRVN@ 2\n", "2"}});
+        row("invalid bytes spoil only their own line, and are never seen again",
+            {{openLog},
+             {append, "@CRVN@ 1\n@CRVN@ \xff\n\xc0\xaf\n", "1"},
+             {append, "\xed\xa0\x80\n@CRVN@ 2\n\xfe\n", "2"},
+             {append, "\xf0\x9f"},
+             {append, "\n"}});
+        row("an over-long line is ignored whole, over several polls, the lines around it are not",
+            {{openLog},
+             {append, "@CRVN@ 1\n@CRVN@" + longLine + "\n", "1"},
+             {append, "@CRVN@" + longLine},
+             {append, "@CRVN@ tail\n"},
+             {append, "@CRVN@ 2\n" + longLine + "\n", "2"}});
+        row("a poll reads no further back than its scan",
+            {{openLog}, {append, "@CRVN@ far\n" + QByteArray(70, '\n')}, {append, "@CRVN@ near\n", "near"}});
+        row("shorter, replaced with a half line carried, removed and back: read from the start",
+            {{append, "a long line of game output\n"},
+             {openLog},
+             {rewrite, "@CRVN@ 1\n", "1"},
+             {append, "@CRVN@ {\"half\""},
+             {replace, "@CRVN@ new\nnoise that makes this file longer\n", "new"},
+             {removeLog},
+             {append, "0123456789\n@CRVN@ 2\n", "2"}});
+        row("a pipe at the log's path is never read",
+            {{openLog}, {appendUnpolled, "@CRVN@ 1\n"}, {makePipe}});
     }
 
     // Two tailers with a 24-byte line limit and a 64-byte scan: one reads in 64 KiB blocks, one in

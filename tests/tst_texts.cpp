@@ -76,40 +76,29 @@ private slots:
         using P = Presentation;
         const Table<QString, QString> row({"made", "expected"});
 
-        row("payload: every figure",
-            record(
-                R"({"balance":1500.25,"earnings":-20,"lines":12,"onTime":87.5,"vehicles":40,"date":"3 Mar"})"),
+        // A payload names its own row; the record read from it, as in record().
+        const auto payload = [&row](const char *json, const char *expected) {
+            row(json, record(json), expected);
+        };
+        // Every figure; other keys change nothing.
+        payload(
+            R"({"balance":1500.25,"earnings":-20,"lines":12,"onTime":87.5,"vehicles":40,"date":"3 Mar","x":1})",
             "b=1500.25 e=-20 l=12 o=87.5 v=40 d=3 Mar");
-        row("payload: other keys change nothing", record(R"({"date":"x","city":"Hollow","lines":2})"),
-            "l=2 d=x");
-        row("payload: these alone make no record", record(R"({"earnings":1,"onTime":2,"vehicles":3})"),
-            "none");
-        row("payload: an empty date", record(R"({"date":""})"), "d=");
-        row("payload: counts toward zero", record(R"({"lines":12.9,"vehicles":-3.7,"date":"d"})"),
-            "l=12 v=-3 d=d");
-        row("payload: numbers as text",
-            record(R"({"lines":"7","balance":"1.5","earnings":"1e3","onTime":"-0x1p3"})"),
-            "b=1.5 e=1000 l=7 o=-8");
-        row("payload: text not wholly a number",
-            record(
-                R"({"balance":" 1500","earnings":"1500 ","onTime":"1,500","lines":"","vehicles":"\t1","date":"d"})"),
-            "d=d");
-        row("payload: a number cut by a NUL", record(R"({"balance":"1\u00002","date":"d"})"), "d=d");
-        row("payload: neither number nor text",
-            record(R"({"balance":null,"earnings":[1],"onTime":{},"vehicles":true,"lines":false,"date":"d"})"),
-            "d=d");
-        row("payload: infinities are money, not counts",
-            record(R"({"balance":"inf","earnings":"-Infinity","lines":"nan","vehicles":"inf"})"),
-            "b=inf e=-inf");
-        row("payload: counts beyond 64 bits", record(R"({"lines":1e19,"vehicles":-9.3e18,"balance":1e300})"),
-            "b=1e+300");
-        row("payload: counts at the edge of 64 bits",
-            record(R"({"lines":9.2e18,"vehicles":-9223372036854775808})"),
-            "l=9200000000000000000 v=-9223372036854775808");
-        row("payload: a number beyond double range spoils it", record(R"({"balance":1e400,"date":"d"})"),
-            "none");
-        row("payload: the last of a repeated key, a date that is no text",
-            record(R"({"lines":1,"lines":2,"date":5})"), "l=2");
+        payload(R"({"earnings":1,"onTime":2,"vehicles":3})", "none"); // these alone make no record
+        payload(R"({"date":""})", "d=");
+        payload(R"({"lines":"7.9","balance":"1.5","earnings":"1e3","onTime":"-0x1p3","vehicles":-3.7})",
+                "b=1.5 e=1000 l=7 o=-8 v=-3"); // numbers as text; counts toward zero
+        payload(R"({"balance":" 1500","earnings":"1500 ","onTime":"1,500","lines":"","vehicles":"1\u00002"})",
+                "none"); // text not wholly a number
+        payload(R"({"balance":null,"earnings":[1],"onTime":{},"vehicles":true,"lines":false,"date":"d"})",
+                "d=d");
+        payload(R"({"balance":"inf","earnings":"-Infinity","lines":"nan","vehicles":"inf"})", "b=inf e=-inf");
+        payload(R"({"lines":1e19,"vehicles":-9.3e18,"balance":1e300})", "b=1e+300"); // counts beyond 64 bits
+        payload(R"({"lines":9.2e18,"vehicles":-9223372036854775808})",
+                "l=9200000000000000000 v=-9223372036854775808");
+        payload(R"({"balance":1e400,"date":"d"})", "none"); // a number beyond double range spoils it
+        // The last of a repeated key; a date that is no text.
+        payload(R"({"lines":1,"lines":2,"date":5})", "l=2");
 
         row("status: no valid code, whatever else",
             lines({.bridgeEnabled = true,
@@ -146,18 +135,15 @@ private slots:
             "Rejected/red | Not running/text2");
 
         const QLocale french(QLocale::French, QLocale::France);
-        row("money: half to even, down", P::currency(1234.5, unitedStates), "$1,234");
-        row("money: half to even, up", P::currency(1235.5, unitedStates), "$1,236");
-        row("money: below zero", P::currency(-2500, unitedStates), "$-2,500");
+        row("money: half to even", P::currency(1234.5, unitedStates), "$1,234");
         row("money: past 64 bits", P::currency(1e20, unitedStates), "$100,000,000,000,000,000,000");
         row("money: grouped in German", P::currency(1234567.5, germany), "$1.234.568");
-        row("money: grouped in French", P::currency(-1234567.5, french), "$-1\u202f234\u202f568");
+        row("money: below zero, in French", P::currency(-1234567.5, french), "$-1\u202f234\u202f568");
         row("money: none", P::currency({}, unitedStates), "-");
         row("money: no number", P::currency(qQNaN(), germany), "-");
         row("money: without end", P::currency(-qInf(), germany), "-");
         row("share: cut to a whole", P::percentage(87.9), "87%");
         row("share: cut to zero from below", P::percentage(-0.5), "0%");
-        row("share: under one", P::percentage(0.93), "0%");
         row("share: below zero", P::percentage(-3.7), "-3%");
         row("share: none", P::percentage({}), "-");
         row("share: no number", P::percentage(qQNaN()), "-");
@@ -166,15 +152,14 @@ private slots:
         row("count: none", P::count({}), "-");
         row("time of day: in German", P::time(fivePastTwo.toUTC(), germany), "14:05:09");
 
-        row("link code: a hyphen and a space dropped", P::linkCodeFrom("ab-12 cd"), "AB12CD");
+        row("link code: no hyphen or space", P::linkCodeFrom("ab-12 cd"), "AB12CD");
         row("link code: cut at twelve", P::linkCodeFrom("abcdefghijklmnop"), "ABCDEFGHIJKL");
         row("link code: only spaces", P::linkCodeFrom("  "), "");
-        row("link code: a sharp s in upper case", P::linkCodeFrom("ab\u00df12"), "ABSS12");
-        row("link code: accented letters kept", P::linkCodeFrom("caf\u00e9ab"), "CAF\u00c9AB");
+        row("link code: a sharp s in capitals", P::linkCodeFrom("ab\u00df12"), "ABSS12");
         row("link code: a combining accent kept", P::linkCodeFrom("e\u0301abc"), "E\u0301ABC");
         row("link code: other digits kept", P::linkCodeFrom("ab\u0661\u0662"), "AB\u0661\u0662");
         row("link code: symbols dropped", P::linkCodeFrom("a$b\U0001F680c!"), "ABC");
-        row("link code: cut by characters, not UTF-16 units", P::linkCodeFrom("\U0001D400bcdefghijklmn"),
+        row("link code: cut by characters", P::linkCodeFrom("\U0001D400bcdefghijklmn"),
             "\U0001D400BCDEFGHIJKL");
     }
 

@@ -63,32 +63,30 @@ private slots:
     {
         const Table<Answer, QString> row({"answer", "outcome"});
         const auto json = [](int status, const QByteArray &body) { return Answer{reply(status, body)}; };
+        const QString noResult = "rejected Server error 200";
         row("ok, at the dashboard's time", json(200, R"({"ok":true,"updated":1700000000})"), "ok 1700000000");
         row("ok, no time", json(200, R"({"ok":true})"), "ok now");
         row("a time as text", json(200, R"({"ok":true,"updated":"1700000000"})"), "ok now");
         row("a time with a fraction", json(200, R"({"ok":true,"updated":1700000000.5})"), "ok now");
         row("a time no date can hold", json(200, R"({"ok":true,"updated":100000000000000000})"), "ok now");
         row("ok as 1, an error beside it", json(200, R"({"ok":1,"updated":5,"error":"no"})"), "ok 5");
-        row("refused, in the dashboard's words", json(200, R"({"ok":false,"error":"Unknown code"})"),
-            "rejected Unknown code");
-        row("refused, no words", json(200, R"({"ok":false})"), "rejected Server error 200");
-        row("ok neither true nor 1", json(200, R"({"ok":2})"), "rejected Server error 200");
-        row("not JSON", json(200, "ok"), "rejected Server error 200");
+        row("refused, saying why", json(200, R"({"ok":false,"error":"Unknown"})"), "rejected Unknown");
+        row("refused, no words", json(200, R"({"ok":false})"), noResult);
+        row("ok neither true nor 1", json(200, R"({"ok":2})"), noResult);
+        row("not JSON", json(200, "ok"), noResult);
         row("an empty error", json(403, R"({"error":""})"), "rejected ");
         row("a server's error page", json(500, "<html>Oops</html>"), "rejected Server error 500");
         row("an error status with ok", json(404, R"({"ok":true,"error":"No such"})"), "rejected No such");
         row("an error that is no text", json(400, R"({"error":42})"), "rejected Server error 400");
         row("407 from the dashboard, not a proxy", json(407, R"({"error":"Sign in"})"), "rejected Sign in");
         row("a redirect with no Location", json(302, R"({"error":"Moved away"})"), "rejected Moved away");
-        row("over 64 KiB", json(200, QByteArray(70000, ' ') + R"({"ok":true})"), "rejected Server error 200");
-        row("chunks without end", {reply(200, {}, "Transfer-Encoding: chunked"), D::endless},
-            "rejected Server error 200");
-        row("early hints, then the answer",
-            {"HTTP/1.1 103 Early Hints\r\n\r\n" + reply(200, R"({"ok":true})")}, "ok now");
+        row("over 64 KiB", json(200, QByteArray(70000, ' ') + R"({"ok":true})"), noResult);
+        row("chunks without end", {reply(200, "", "Transfer-Encoding: chunked"), D::endless}, noResult);
+        row("early hints first", {"HTTP/1.1 103 Early Hints\r\n\r\n" + reply(200, R"({"ok":true})")},
+            "ok now");
         row("closed within the body", {reply(200, R"({"ok")", "Content-Length: 11")}, "unreachable");
         row("not a byte", {{}, D::held}, "unreachable");
-        row("a byte at a time, past the overall limit", {reply(200, QByteArray(1000, ' ')), D::trickle},
-            "unreachable");
+        row("a byte at a time, for too long", {reply(200, QByteArray(1000, ' ')), D::trickle}, "unreachable");
     }
 
     // Through a real exchange, so that what Qt makes of each answer is classified as well.
@@ -101,7 +99,6 @@ private slots:
             QEXPECT_FAIL("", "Qt 6.4 ends the exchange at a 1xx answer and drops the final one", Continue);
         QTEST(upload(server.url()), "outcome");
         QCOMPARE(server.requests().size(), 1);
-        QTRY_COMPARE(server.openConnections(), 0); // we hang up when we give up, too
     }
 
     // Only a certificate trusted for the host. A handshake left hanging holds no later upload up.

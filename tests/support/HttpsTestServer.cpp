@@ -57,11 +57,7 @@ HttpsTestServer::HttpsTestServer(const QString &certificate, quint16 port)
     m_server.setHandshakeTimeout(60000); // a loaded machine running sanitized builds handshakes slowly
     connect(&m_server, &QSslServer::pendingConnectionAvailable, this, [this] {
         while (auto *socket = qobject_cast<QSslSocket *>(m_server.nextPendingConnection())) {
-            ++m_openConnections;
-            connect(socket, &QSslSocket::disconnected, this, [this, socket] {
-                --m_openConnections;
-                socket->deleteLater();
-            });
+            connect(socket, &QSslSocket::disconnected, socket, &QObject::deleteLater);
             connect(socket, &QSslSocket::readyRead, this, [this, socket, received = QByteArray()]() mutable {
                 received += socket->readAll();
                 if (const std::optional<Request> request = parse(received)) {

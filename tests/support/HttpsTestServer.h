@@ -45,7 +45,6 @@ public:
     void hangHandshakes(int count) { m_server.hanging = count; }
     void releaseHeld();
     const QList<Request> &requests() const { return m_requests; }
-    int openConnections() const { return m_openConnections; } // that neither side has closed yet
 
     // Makes this process, and only it, trust the tests' authority beside the system's own.
     static void trustTestAuthority();
@@ -65,6 +64,5 @@ private:
     Server m_server;
     QList<Answer> m_answers{Answer()};
     QList<Request> m_requests;
-    int m_openConnections = 0;
     QList<QPointer<QSslSocket>> m_held;
 };

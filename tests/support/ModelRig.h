@@ -40,10 +40,7 @@ struct Rig
 
     AppModel::Collaborators collaborators()
     {
-        const auto checkGame = [this, token = running] {
-            ++gameChecks;
-            return gameRunning.load();
-        };
+        const auto checkGame = [this, token = running] { return gameRunning.load(); };
         const auto findLog = [this, token = running]() -> GameWatcher::LogLookup {
             ++logLookups;
             for (const QDeadlineTimer hang(5000); lookupsHang && !hang.hasExpired();)
@@ -66,7 +63,6 @@ struct Rig
     QStringList searched{dir.path()};
     HttpsTestServer server;
     std::atomic<bool> gameRunning = false;
-    std::atomic<int> gameChecks = 0;
     std::atomic<int> logLookups = 0;
     std::atomic<bool> lookupsHang = false; // as on a hung mount, for up to 5 s
 };

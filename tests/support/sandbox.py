@@ -7,7 +7,6 @@ import glob
 import json
 import os
 import re
-import select
 import shutil
 import subprocess
 import sys
@@ -67,8 +66,7 @@ def prepare(build, scratch):
     os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.decode().strip()
     background(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
     background(["openbox"])
-    background(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request",
-                "--height", "24"])
+    background(["trayer", *"--edge top --align right --widthtype request --height 24".split()])
     time.sleep(1)
 
 
@@ -78,10 +76,8 @@ def start_x_server():
     xvfb = ["Xvfb", "-displayfd", str(announce), "-nolisten", "tcp", "-screen", "0", "1280x1024x24"]
     subprocess.Popen(xvfb, pass_fds=(announce,), stderr=subprocess.DEVNULL)
     os.close(announce)
-    with os.fdopen(ready) as numbers:
-        if not select.select([numbers], [], [], 30)[0]:
-            raise RuntimeError("Xvfb did not start")
-        os.environ["DISPLAY"] = ":" + numbers.readline().strip()
+    with os.fdopen(ready) as display:  # at its end, should Xvfb fail
+        os.environ["DISPLAY"] = ":" + display.readline().strip()
 
 
 def tray_icon():
