@@ -1,7 +1,8 @@
 #!/usr/bin/python3
 """The shipped corvane-bridge, end to end, used as a player would, with nothing injected into it.
 Guards against what only the whole shows: starts, locks, windows, tray, keyboard, screen reader,
-settings, the game found and its figures uploaded, on X11 and on Wayland, under hostile conditions.
+settings, the game (not its look-alikes) found and its figures uploaded, on X11 and on Wayland,
+under hostile conditions.
 
 Runs in the sandbox of tests/support/sandbox.py, on a private desktop with a window manager and a
 tray. The player types with the keyboard (xdotool) and clicks the tray icon; the window is read back
@@ -99,6 +100,13 @@ def story(build, scratch):
     home = os.path.join(scratch, "a-player-whose-home-folder-has-a-rather-long-name")
     os.makedirs(os.path.join(home, "run"), mode=0o700)  # its runtime folder
     log = sandbox.add_log(home, sandbox.PROTON)  # in the Proton prefix
+    # Look-alikes of the game run all along: a helper whose name the kernel cuts to the game's, and
+    # Windows programs under Wine named like the game. None is the game: "Launch game" stays.
+    wine = shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3-wine"))
+    helper = shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3Helper"))
+    for name, program in [(helper, helper), (r"Z:\g\TransportFever3Helper.exe", wine),
+                          (r"Z:\g\TransportFever3.exe.bak", wine)]:
+        subprocess.Popen([name, "infinity"], executable=program)
     dashboard = sandbox.Dashboard(build, scratch)
     starts = [Bridge(build, home), Bridge(build, home, "--background")]  # both at once, as at login
     wait_for("one start stepping aside", lambda: [s for s in starts if s.process.poll() == 0])
@@ -116,11 +124,9 @@ def story(build, scratch):
     wait_for("the switch on", lambda: bridge.showing("check box", switch) == [(switch, True)])
     wait_for("the settings saved", lambda: saved(home))
 
-    # The game starts under Proton after the bridge: a process the kernel names "TransportFever3" (a
-    # copy of sleep, its file name cut to 15 characters) with the game's Windows path as its first
-    # argument.
-    wine = shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3-wine"))
-    game = r"Z:\home\player\Steam\steamapps\common\Transport Fever 3\TransportFever3.exe"
+    # The game starts under Proton after the bridge: Wine's loader, which the kernel names
+    # "TransportFever3" too, with the game's Windows path as its first argument (in any case).
+    game = r"Z:\home\player\Steam\steamapps\common\Transport Fever 3\TransportFever3.EXE"
     subprocess.Popen([game, "infinity"], executable=wine)
     wait_for("the game running", lambda: bridge.showing("heading", "Transport Fever 3", "Running")
              and not bridge.showing("push button"))
@@ -185,6 +191,11 @@ def story(build, scratch):
 def wayland_story(build, scratch):
     """The same bridge on Wayland: sway at 200 % on a 1080p screen, waybar's StatusNotifier tray."""
     desktop = sandbox.Wayland(scratch)
+    # The game again, its Linux build this time: an executable named "TransportFever3", run by the
+    # player as the bridge is.
+    sh("pkill", "-f", "TransportFever3.EXE")
+    linux_build = shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3"))
+    subprocess.Popen([linux_build, "infinity"], **desktop.player)
     bridge = Bridge(build, None, "--background", environment=desktop.environment, **desktop.player)
     time.sleep(5)  # the panel comes up after the bridge, as at login
     desktop.start(["waybar", "-c", os.path.join(desktop.home, "waybar")])
@@ -192,7 +203,7 @@ def wayland_story(build, scratch):
     assert desktop.windows() == [], "a window with the tray icon"
     assert list(icon["menu"]) == ["Open Corvane Bridge", "Sync to dashboard", "Launch game",
                                   "Start at login", "Quit Corvane Bridge"]
-    assert icon["hidden"] == ["Launch game"], "the game runs (since the first story)"
+    assert icon["hidden"] == ["Launch game"], "the game runs"
     desktop.choose("Open Corvane Bridge")
     [window] = wait_for("the window", desktop.windows)
     assert (window["app_id"], window["name"], window["shell"]) == \

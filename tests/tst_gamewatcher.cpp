@@ -1,12 +1,11 @@
 // Guards against: a log other than the newest taken (an install, a library or a Proton prefix missed, a
-// broken or huge library file trusted), a look-alike taken for the game, the game under Proton missed.
+// broken or huge library file trusted). Look-alikes of the game: the end-to-end test runs them.
 
 #include "GameWatcher.h"
 #include "Table.h"
 
 #include <QDir>
 #include <QFile>
-#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -88,39 +87,6 @@ private slots:
         }
         const GameWatcher::LogLookup found = GameWatcher::lookUpLog();
         QCOMPARE(found.path.value_or(root.path()), root.filePath(newest));
-    }
-
-    // Processes the game check may meet, in a PID namespace of the test's own so nothing else counts:
-    // copies of sleep whose file names the kernel cuts to 15 characters, "TransportFever3", some with
-    // the first argument Wine gives a Windows game.
-    void isRunningKnowsTheGameFromItsLookAlikes()
-    {
-        if (GameWatcher::isRunning())
-            QSKIP(
-                "a process named like the game runs here; as root the test gets a PID namespace of its own");
-        const std::tuple<QString, QString, bool> processes[] = {
-            {"TransportFever3", "", true},
-            {"TransportFever3Helper", "", false},
-            {"TransportFever3-wine", R"(Z:\home\ada\Steam\common\TransportFever3.exe)", true},
-            {"TransportFever3-wine", "C:/Games/transportfever3.EXE", true},
-            {"TransportFever3-wine", R"(Z:\g\TransportFever3Helper.exe)", false},
-            {"TransportFever3-wine", R"(Z:\g\TransportFever3.exe.bak)", false}};
-        for (const auto &[file, firstArgument, isGame] : processes) {
-            const QString copy = m_home->filePath(file);
-            QVERIFY(QFile::exists(copy) || QFile::copy("/bin/sleep", copy));
-            QProcess child;
-            child.start("bash", {"-c", "exec -a \"$0\" \"$1\" infinity",
-                                 firstArgument.isEmpty() ? copy : firstArgument, copy});
-            const auto kernelName = [&] { // once bash has become the copy
-                QFile comm(QStringLiteral("/proc/%1/comm").arg(child.processId()));
-                return comm.open(QIODevice::ReadOnly) ? comm.readAll() : QByteArray();
-            };
-            QTRY_COMPARE(kernelName(), "TransportFever3\n");
-            QCOMPARE(GameWatcher::isRunning(), isGame);
-            child.kill();
-            child.waitForFinished();
-        }
-        QVERIFY(!GameWatcher::isRunning());
     }
 };
 
