@@ -133,9 +133,8 @@ def story(build, scratch):
     first, second = {"balance": 2184350.4, "lines": 14, "seq": 1}, {"balance": 2184360.4, "seq": 2}
     append(log, first, second)
     expect_uploads(dashboard, second)
-    live = re.compile(r"Live, last sync \d.*")
-    wait_for("Live", lambda: [line for line, _ in bridge.showing("label", None, "Sync status")
-                              if live.fullmatch(line)])
+    wait_for("Live", lambda: any(re.fullmatch(r"Live, last sync \d.*", text)
+                                 for text, _ in bridge.showing("label", None, "Sync status")))
 
     # The window closes (Ctrl+W); the bridge goes on syncing, and its tray icon brings the window
     # back. Closed again, a second start shows one and steps aside.
@@ -144,7 +143,8 @@ def story(build, scratch):
     wait_for("the window gone", lambda: bridge.windows() == 0)
     append(log, {"seq": 3})
     expect_uploads(dashboard, second, {"seq": 3})
-    xdotool("mousemove", *wait_for("the tray icon", sandbox.tray_icon), "click", "1")
+    icon = wait_for("the tray icon", lambda: xdotool("search", "--onlyvisible", "--class", NAME))
+    xdotool("mousemove", "--window", icon.split()[0], "8", "8", "click", "1")  # the one shown
     wait_for("the window back from the tray", bridge.windows)
     sh("wmctrl", "-c", NAME)  # closes the window
     wait_for("the window gone", lambda: bridge.windows() == 0)

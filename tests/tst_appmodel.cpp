@@ -56,8 +56,7 @@ private slots:
     {
         const std::tuple<QByteArray, QString, bool> files[] = {
             {"linkCode=abc123\nbridgeEnabled=true\n", "ABC123", true},
-            {"linkCode=stra\u00dfe1\nbridgeEnabled=yes\n", "STRASSE1", false},
-            {QByteArray("\x00\x01\xff\xfe[[[=\n\x02", 9), "", false}};
+            {"linkCode=stra\u00dfe1\nbridgeEnabled=yes\n", "STRASSE1", false}};
         for (const auto &[contents, linkCode, bridgeEnabled] : files) {
             QVERIFY(QDir().mkpath(QFileInfo(settingsFile()).path()));
             QFile file(settingsFile());
@@ -75,6 +74,7 @@ private slots:
 
     // Each write tells before it stores, and persists, also an equal value or an empty code. (That an
     // unsaved write is told, until a write succeeds, the end-to-end test shows with a read-only folder.)
+    // A code is valid as 6 to 12 of A-Z and 0-9.
     void everyWriteNotifiesFirstAndPersists()
     {
         Rig rig;
@@ -94,16 +94,9 @@ private slots:
         QCOMPARE(changes, QStringList({">NEW123", "NEW123>NEW123", "NEW123>"}));
         QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).value("linkCode"), "");
         QCOMPARE(QSettings().value("bridgeEnabled").toString(), "true");
-    }
-
-    void codeValid()
-    {
-        Rig rig;
-        AppModel model(rig.collaborators());
         const QStringList valid{"ABC123", "ABCDEF123456"};
-        for (const QString &code :
-             valid + QStringList{"ABC12", "ABCDEF1234567", "abc123", " ABC123", "ABC 123", "ABC123\n",
-                                 "ABC\u00c4123", "ABC\uff11\uff12\uff13", ""}) {
+        for (const QString &code : valid + QStringList{"ABC12", "ABCDEF1234567", "abc123", " ABC123", "ABC 123",
+                                                       "ABC123\n", "ABC\u00c4123", "ABC\uff11\uff12\uff13", ""}) {
             model.setLinkCode(code);
             QVERIFY2(model.codeValid() == valid.contains(code), qPrintable(code));
         }

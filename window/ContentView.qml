@@ -19,6 +19,7 @@ ScrollView {
 
     ColumnLayout {
         id: column
+        objectName: "content"
         x: 20
         y: 20
         width: Theme.windowWidth - 40

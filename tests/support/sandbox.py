@@ -6,7 +6,6 @@ private X server. Needs root; run with Debian's /usr/bin/python3 (its pyatspi)."
 import glob
 import json
 import os
-import re
 import shutil
 import subprocess
 import sys
@@ -78,16 +77,6 @@ def start_x_server():
     os.close(announce)
     with os.fdopen(ready) as display:  # at its end, should Xvfb fail
         os.environ["DISPLAY"] = ":" + display.readline().strip()
-
-
-def tray_icon():
-    """The centre of the bridge's icon in trayer's panel, as xdotool takes it."""
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    name = '"Corvane Bridge": \\("corvane-bridge" "Corvane Bridge"\\)'
-    icon = re.search(name + r"\s+(\d+)x(\d+)\+0\+0\s+\+(\d+)\+(\d+)", tree)
-    if icon:
-        w, h, x, y = map(int, icon.groups())
-        return str(x + w // 2), str(y + h // 2)
 
 
 class Wayland:
@@ -181,8 +170,7 @@ class Dashboard:
         self.log = os.path.join(scratch, "dashboard.log")
         program = os.path.join(build, "tests/dashboard_standin")
         self.process = subprocess.Popen([program, "443"], stdout=open(self.log, "w"))
-        while self.process.poll() is None and "listening" not in open(self.log).read():
-            time.sleep(0.1)
+        wait_for("the dashboard", lambda: "listening" in open(self.log).read())
 
     def uploads(self):
         """[(arrival in ms since 1970, body)] of every upload so far."""
