@@ -26,9 +26,8 @@ private slots:
         QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_settingsDir.path());
     }
 
-    // The one look check: a dark window, and the logo drawn on it, lighter at its top-left corner
-    // (its gradient) with the white link across it. Then, in German and with the longest texts
-    // showing, nothing is cut or reaches past the window's edge.
+    // The one look check: a dark window that shows where the keyboard is. Then, in German and with the
+    // longest texts showing, nothing is cut or reaches past the window's edge.
     void theWindowLooksDarkAndFitsInGerman()
     {
         Rig rig;
@@ -37,13 +36,8 @@ private slots:
         QVERIFY(windows.openWindow());
         QQuickWindow *window = windows.windows().last();
         QVERIFY(QTest::qWaitForWindowExposed(window));
-        const auto *logo = window->findChild<QQuickItem *>("logo");
-        const auto gray = [&](QPointF at) {
-            return qGray(window->grabWindow().pixel(logo->mapToScene(at).toPoint()));
-        };
-        QTRY_VERIFY(gray({-10, -10}) < 40 && gray({9, 9}) > gray({29, 29}) + 10); // the Canvas paints later
-        QCOMPARE(gray({18, 19}), 255);
         const QImage unfocused = window->grabWindow();
+        QVERIFY(qGray(unfocused.pixel(4, 4)) < 40);
         QTest::keyClick(window, Qt::Key_Tab); // onto "Launch game": a ring shows where the keyboard is
         QVERIFY(window->grabWindow() != unfocused);
 

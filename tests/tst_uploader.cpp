@@ -7,7 +7,6 @@
 
 #include <QDateTime>
 #include <QTcpServer>
-#include <QTest>
 
 using Answer = HttpsTestServer::Answer;
 using D = Answer::Delivery;
