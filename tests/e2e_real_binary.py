@@ -65,9 +65,6 @@ class Bridge:
         except Exception:  # not there yet, or an accessible went away under our feet: look again
             return []
 
-    def windows(self):
-        return len(self.showing("frame"))
-
     def exits(self, status):
         return self.process.wait(timeout=30) == status
 
@@ -140,17 +137,17 @@ def story(build, scratch):
     # back. Closed again, a second start shows one and steps aside.
     focus_window()
     xdotool("key", "ctrl+w")
-    wait_for("the window gone", lambda: bridge.windows() == 0)
+    wait_for("the window gone", lambda: not bridge.showing("frame"))
     append(log, {"seq": 3})
     expect_uploads(dashboard, second, {"seq": 3})
     icon = wait_for("the tray icon", lambda: xdotool("search", "--onlyvisible", "--class", NAME))
     xdotool("mousemove", "--window", icon.split()[0], "8", "8", "click", "1")  # the one shown
-    wait_for("the window back from the tray", bridge.windows)
+    wait_for("the window back from the tray", lambda: bridge.showing("frame"))
     sh("wmctrl", "-c", NAME)  # closes the window
-    wait_for("the window gone", lambda: bridge.windows() == 0)
+    wait_for("the window gone", lambda: not bridge.showing("frame"))
     over_ssh = dict(sandbox.app_environment(home), XDG_RUNTIME_DIR="")
     assert Bridge(build, home, environment=over_ssh).exits(0), "a second start stayed, or failed"
-    wait_for("the window opened by a second start", bridge.windows)
+    wait_for("the window opened by a second start", lambda: bridge.showing("frame"))
 
     # Ctrl+Q ends the bridge.
     focus_window()

@@ -47,7 +47,6 @@ private slots:
         window = windows.windows().last();
         model.setLinkCode("ABCDEF123456");
         rig.gameRunning = true;
-        tick(model);
         QSignalSpy lookedUp(&model, &AppModel::followedLogChanged);
         model.setBridgeEnabled(true);
         QVERIFY(lookedUp.wait());
