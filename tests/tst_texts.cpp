@@ -94,11 +94,8 @@ private slots:
         payload(R"({"balance":1e400,"date":"d"})", "none"); // a number beyond double range spoils it
         payload(R"({"lines":2,"date":5})", "l=2");          // a date that is no text
 
-        row("status: no valid code, whatever else",
-            lines({.bridgeEnabled = true,
-                   .gameRunning = true,
-                   .serverState = S::connected,
-                   .lastSync = fivePastTwo}),
+        row("status: no valid code, sync off, whatever else",
+            lines({.gameRunning = true, .serverState = S::connected, .lastSync = fivePastTwo}),
             "Enter a valid link code first/text3 | Running/text2");
         row("status: sync off, whatever the dashboard said; no log sought",
             lines(
