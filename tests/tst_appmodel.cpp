@@ -93,8 +93,9 @@ private slots:
         QCOMPARE(QSettings(settingsFile(), QSettings::IniFormat).value("linkCode"), "");
         QCOMPARE(QSettings().value("bridgeEnabled").toString(), "true");
         const QStringList valid{"ABC123", "ABCDEF123456"};
-        for (const QString &code : valid + QStringList{"ABC12", "ABCDEF1234567", "abc123", " ABC123", "ABC 123",
-                                                       "ABC123\n", "ABC\u00c4123", "ABC\uff11\uff12\uff13", ""}) {
+        for (const QString &code :
+             valid + QStringList{"ABC12", "ABCDEF1234567", "abc123", " ABC123", "ABC 123", "ABC123\n",
+                                 "ABC\u00c4123", "ABC\uff11\uff12\uff13", ""}) {
             model.setLinkCode(code);
             QVERIFY2(model.codeValid() == valid.contains(code), qPrintable(code));
         }
