@@ -80,9 +80,13 @@ private slots:
         QFETCH(Answer, answer);
         HttpsTestServer server;
         server.answerWith(answer);
-        if (answer.bytes.startsWith("HTTP/1.1 103") && QT_VERSION < QT_VERSION_CHECK(6, 8, 0))
+        const QString outcome = upload(server.url());
+        if (answer.bytes.startsWith("HTTP/1.1 103") && QT_VERSION < QT_VERSION_CHECK(6, 8, 0)) {
+            QCOMPARE(outcome,
+                     "unreachable"); // no outcome arrived, so none is shown: never "Server error 103"
             QEXPECT_FAIL("", "Qt 6.4 ends the exchange at a 1xx answer and drops the final one", Continue);
-        QTEST(upload(server.url()), "outcome");
+        }
+        QTEST(outcome, "outcome");
         QCOMPARE(server.requests().size(), 1);
     }
 
