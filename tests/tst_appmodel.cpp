@@ -72,9 +72,9 @@ private slots:
         }
     }
 
-    // Each write tells before it stores, and persists, also an equal value or an empty code. (That an
-    // unsaved write is told, until a write succeeds, the end-to-end test shows with a read-only folder.)
-    // A code is valid as 6 to 12 of A-Z and 0-9.
+    // Each write tells before it stores, also of an equal value, and persists, also an empty code. (That
+    // an unsaved write is told, until a write succeeds, the end-to-end test shows with a read-only
+    // folder.) A code is valid as 6 to 12 of A-Z and 0-9.
     void everyWriteNotifiesFirstAndPersists()
     {
         Rig rig;
