@@ -70,13 +70,6 @@ class Process:
         self.popen.wait()
 
 
-def click_tray_icon():
-    """With every window closed, the bridge's tray icon is the one window of its class shown."""
-    icon = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--class", "Corvane Bridge"],
-                          capture_output=True, text=True, check=True).stdout.split()[0]
-    subprocess.run(["xdotool", "mousemove", "--window", icon, "8", "8", "click", "1"], check=True)
-
-
 def windows():
     return subprocess.run(["wmctrl", "-l"], capture_output=True, text=True).stdout.count("Corvane Bridge")
 
@@ -109,14 +102,14 @@ def window_life(app, home):
     reopen = []
     for _ in range(5):
         clicked = time.monotonic()
-        click_tray_icon()
+        sandbox.click_tray_icon()
         reopen.append(bridge.frame_after(clicked))
         time.sleep(1)
         close_all_windows()
         time.sleep(1)
     figures["reopen"] = statistics.median(reopen)
     for _ in range(4):
-        click_tray_icon()
+        sandbox.click_tray_icon()
         time.sleep(1)
         for _ in range(19):  # each new window takes the focus, and the next Ctrl+N
             subprocess.run(["xdotool", "key", "ctrl+n"], check=True)

@@ -140,8 +140,7 @@ def story(build, scratch):
     wait_for("the window gone", lambda: not bridge.showing("frame"))
     append(log, {"seq": 3})
     expect_uploads(dashboard, second, {"seq": 3})
-    icon = wait_for("the tray icon", lambda: xdotool("search", "--onlyvisible", "--class", NAME))
-    xdotool("mousemove", "--window", icon.split()[0], "8", "8", "click", "1")  # the one shown
+    sandbox.click_tray_icon()
     wait_for("the window back from the tray", lambda: bridge.showing("frame"))
     sh("wmctrl", "-c", NAME)  # closes the window
     wait_for("the window gone", lambda: not bridge.showing("frame"))

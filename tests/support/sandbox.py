@@ -79,6 +79,13 @@ def start_x_server():
         os.environ["DISPLAY"] = ":" + display.readline().strip()
 
 
+def click_tray_icon():
+    """With no window of the bridge's shown, its tray icon in trayer's panel is the one shown."""
+    find = ["xdotool", "search", "--onlyvisible", "--class", "Corvane Bridge"]
+    icon = wait_for("the icon", lambda: subprocess.run(find, stdout=subprocess.PIPE).stdout.split())
+    sh("xdotool", "mousemove", "--window", icon[0], "8", "8", "click", "1")
+
+
 class Wayland:
     """sway, headless, on a 1920x1080 screen at 200 %, with a session bus of its own that root may
     read too; its windows read from sway's tree, its tray (waybar's, when started) over D-Bus.
