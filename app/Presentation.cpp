@@ -26,6 +26,11 @@ QString Presentation::statusLine(const Status &status, const QLocale &locale)
     Q_UNREACHABLE();
 }
 
+QString Presentation::statusDetail(const Status &status)
+{
+    return statusTone(status) == Tone::red ? shortened(status.failureReason.value_or(QString())) : QString();
+}
+
 namespace {
 
 bool logMissing(const Presentation::Status &status)
@@ -157,7 +162,7 @@ void Presentation::setModel(AppModel *model)
         for (auto signal :
              {&AppModel::linkCodeChanged, &AppModel::bridgeEnabledChanged, &AppModel::gameRunningChanged,
               &AppModel::serverStateChanged, &AppModel::lastSyncChanged, &AppModel::statusMessageChanged,
-              &AppModel::followedLogChanged})
+              &AppModel::failureReasonChanged, &AppModel::followedLogChanged})
             connect(m_model, signal, this, &Presentation::statusChanged);
         connect(m_model, &AppModel::metricsChanged, this, &Presentation::figuresChanged);
     }
@@ -176,5 +181,6 @@ Presentation::Status Presentation::status() const
             m_model->serverState(),
             m_model->lastSync(),
             m_model->statusMessage(),
-            m_model->followedLog().has_value()};
+            m_model->followedLog().has_value(),
+            m_model->failureReason()};
 }

@@ -18,6 +18,7 @@ class Presentation : public QObject
     Q_PROPERTY(AppModel *model READ model WRITE setModel NOTIFY modelChanged REQUIRED)
     Q_PROPERTY(QString statusLine READ statusLine NOTIFY statusChanged)
     Q_PROPERTY(QString statusTone READ statusToneName NOTIFY statusChanged)
+    Q_PROPERTY(QString statusDetail READ statusDetail NOTIFY statusChanged)
     Q_PROPERTY(QString gameState READ gameState NOTIFY statusChanged)
     Q_PROPERTY(QString gameStateTone READ gameStateToneName NOTIFY statusChanged)
     Q_PROPERTY(bool canLaunchGame READ canLaunchGame NOTIFY statusChanged)
@@ -47,10 +48,13 @@ public:
         std::optional<QDateTime> lastSync = {};
         std::optional<QString> statusMessage = {};
         bool followingLog = false;
+        std::optional<QString> failureReason = {};
     };
 
     static QString statusLine(const Status &status, const QLocale &locale = QLocale());
     static Tone statusTone(const Status &status);
+    // Why the upload failed, while the status line says it did; empty otherwise.
+    static QString statusDetail(const Status &status);
     // "Running", "Not running", or, while sync waits for a log that was not found, says so.
     static QString gameState(const Status &status);
     static Tone gameStateTone(const Status &status);
@@ -73,6 +77,7 @@ public:
 
     QString statusLine() const { return statusLine(status()); }
     Tone statusTone() const { return statusTone(status()); }
+    QString statusDetail() const { return statusDetail(status()); }
     QString gameState() const { return gameState(status()); }
     Tone gameStateTone() const { return gameStateTone(status()); }
     QString statusToneName() const { return nameOf(statusTone()); }

@@ -56,7 +56,9 @@ void TrayIcon::showModel()
     m_sync->setEnabled(m_presentation.canSync());
     m_launch->setVisible(m_presentation.canLaunchGame());
     // Every tick rewrites the game state; the desktop hears of the tooltip only when it changes.
-    const QString toolTip = AppIdentity::name() + u'\n' + m_presentation.statusLine();
+    QString toolTip = AppIdentity::name() + u'\n' + m_presentation.statusLine();
+    if (const QString why = m_presentation.statusDetail(); !why.isEmpty())
+        toolTip += u'\n' + why;
     if (m_icon.toolTip() != toolTip)
         m_icon.setToolTip(toolTip);
 }

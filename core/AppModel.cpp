@@ -88,6 +88,8 @@ template<typename T> void AppModel::store(T &field, T value, void (AppModel::*ch
 
 void AppModel::setLinkCode(const QString &code)
 {
+    if (code != m_linkCode)
+        m_unsent.forget(); // owed to the account of the old code only
     store(m_linkCode, code, &AppModel::linkCodeChanged);
     persist(linkCodeKey, code);
 }
@@ -96,10 +98,12 @@ void AppModel::setBridgeEnabled(bool enabled)
 {
     store(m_bridgeEnabled, enabled, &AppModel::bridgeEnabledChanged);
     persist(bridgeEnabledKey, enabled);
-    if (enabled)
-        followNewestLog();
-    else
+    if (enabled) {
+        lookUpLog();
+    } else {
+        m_unsent.forget();
         stopFollowing();
+    }
 }
 
 // Written through at once and checked, so a setting that would be lost at the next start is told. A
@@ -115,25 +119,6 @@ void AppModel::persist(const QString &key, const QVariant &value)
     settings.sync();
     keepPrivate(settings.fileName());
     store(m_settingsSaved, settings.status() == QSettings::NoError, &AppModel::settingsSavedChanged);
-}
-
-// One lookup at a time, off this thread: the window, the tray and Quit never wait for it.
-void AppModel::followNewestLog()
-{
-    if (m_lookingUp)
-        return;
-    m_lookingUp = true;
-    whenReady(this, QtConcurrent::run(&lookupThread(), m_collaborators.findLog),
-              [this](const GameWatcher::LogLookup &found) {
-                  m_lookingUp = false;
-                  // Without a new log the tailer keeps following what it followed; where was searched
-                  // is news.
-                  emit willChange();
-                  m_searchedFolders = found.searched;
-                  if (found.path && m_bridgeEnabled)
-                      m_tailer.open(*found.path);
-                  emit followedLogChanged();
-              });
 }
 
 void AppModel::stopFollowing()
@@ -154,44 +139,97 @@ void AppModel::start()
     QMetaObject::invokeMethod(this, &AppModel::tick, Qt::QueuedConnection);
 }
 
-// Ticks are not serialised: another tick may run while this one waits for the game check or the
-// upload. Only the busy flag keeps two polls and uploads apart.
+// One tick, in order: the game check; then, while sync is on with a valid code, a lookup of the log
+// where one is due; then a poll of the log and an upload. The game check and the upload run off this
+// thread, so a tick may begin while another waits; `m_busy` keeps polls and uploads one at a time.
 void AppModel::tick()
 {
-    whenReady(this, QtConcurrent::run(m_collaborators.isGameRunning),
-              [this](bool running) { syncAfterGameCheck(running); });
+    whenReady(this, QtConcurrent::run(m_collaborators.isGameRunning), [this](bool running) {
+        const bool wasRunning = m_gameRunning;
+        store(m_gameRunning, running, &AppModel::gameRunningChanged);
+        if (!syncing())
+            return;
+        // What the game wrote since the last poll, its final figures among them, still goes up.
+        if (wasRunning && !running)
+            m_lastWordsDue = true;
+        if (m_lookingUp) // it polls once it has answered
+            return;
+        // The game has just started, so its log may be a new one; or no log was found yet, as on a
+        // first game session, where the game creates it after it starts.
+        if (running && (!wasRunning || !followedLog()))
+            lookUpLog([this] {
+                if (syncing())
+                    sendNewest(true);
+            });
+        else
+            sendNewest(running || m_lastWordsDue);
+    });
 }
 
-void AppModel::syncAfterGameCheck(bool running)
+// One lookup at a time, off this thread: the window, the tray and Quit never wait for it. A tick
+// while it runs polls nothing: the log is followed from where the lookup found its end, so what the
+// game writes meanwhile is read by the next poll.
+void AppModel::lookUpLog(std::function<void()> then)
 {
-    const bool wasRunning = m_gameRunning;
-    store(m_gameRunning, running, &AppModel::gameRunningChanged);
-    if (!m_bridgeEnabled || !codeValid() || !running)
+    if (m_lookingUp)
         return;
-    // The game has just started, so its log may be a new one; or no log was found yet, as on a first
-    // game session, where the game creates it after it starts.
-    if (!wasRunning || !followedLog())
-        followNewestLog();
+    m_lookingUp = true;
+    whenReady(this, QtConcurrent::run(&lookupThread(), m_collaborators.findLog),
+              [this, then = std::move(then)](const GameWatcher::LogLookup &found) {
+                  m_lookingUp = false;
+                  // Without a new log the tailer keeps following what it followed; where was searched
+                  // is news.
+                  emit willChange();
+                  m_searchedFolders = found.searched;
+                  if (found.path && m_bridgeEnabled) {
+                      m_tailer.open(*found.path, found.size);
+                      m_lastWordsDue = false; // all before that end belongs to an earlier game
+                  }
+                  emit followedLogChanged();
+                  if (then)
+                      then();
+              });
+}
+
+// The newest payload in the log (when `readLog`), else one owed since a failed try once it is due.
+void AppModel::sendNewest(bool readLog)
+{
     if (m_busy)
         return;
-    m_busy = true;
-    const std::optional<QString> payload = m_tailer.poll();
+    std::optional<QString> payload;
+    if (readLog) {
+        payload = m_tailer.poll();
+        m_lastWordsDue = false;
+    }
     if (!payload) {
-        m_busy = false;
+        if (const std::optional<QJsonObject> owed = m_unsent.due(m_collaborators.clock()))
+            upload(*owed, true);
         return;
     }
     // Read once, for the figures and for the upload.
     const std::optional<QJsonObject> data = Uploader::payloadData(*payload);
     if (!data) {
         apply(Uploader::badPayload());
-        m_busy = false;
         return;
     }
     if (std::optional<Metrics> metrics = Metrics::from(*data))
         store(m_metrics, std::move(metrics), &AppModel::metricsChanged);
-    whenReady(this, Uploader::send(m_collaborators.endpoint, m_linkCode, *data),
-              [this](const Uploader::Result &result) {
+    upload(*data, false);
+}
+
+// `again` when `data` is the payload owed since a failed try.
+void AppModel::upload(const QJsonObject &data, bool again)
+{
+    m_busy = true;
+    const QString code = m_linkCode;
+    whenReady(this, Uploader::send(m_collaborators.endpoint, code, data),
+              [this, data, again, code](const Uploader::Result &result) {
                   apply(result);
+                  // Owed only while it would still be sent: sync on, under the same code.
+                  if (result.mayPass && m_bridgeEnabled && m_linkCode == code)
+                      m_unsent.failed(data, again, m_collaborators.clock());
+                  else // accepted, refused for good, or no longer wanted; an older one is past too
+                      m_unsent.forget();
                   m_busy = false;
               });
 }
@@ -217,4 +255,6 @@ void AppModel::apply(const Uploader::Result &result)
         store(m_statusMessage, std::optional(tr("Server unreachable")), &AppModel::statusMessageChanged);
         break;
     }
+    store(m_failureReason, result.kind == Kind::ok ? std::nullopt : std::optional(result.reason),
+          &AppModel::failureReasonChanged);
 }

@@ -3,6 +3,7 @@
 #include "GameWatcher.h"
 #include "LogTailer.h"
 #include "Metrics.h"
+#include "UnsentPayload.h"
 #include "Uploader.h"
 
 #include <QDateTime>
@@ -30,6 +31,8 @@ class AppModel : public QObject
     // The optional fields reach QML as variants: undefined when absent.
     Q_PROPERTY(QVariant lastSync READ lastSyncVariant NOTIFY lastSyncChanged)
     Q_PROPERTY(QVariant statusMessage READ statusMessageVariant NOTIFY statusMessageChanged)
+    // Why the last upload failed, in the player's language where the words are ours.
+    Q_PROPERTY(QVariant failureReason READ failureReasonVariant NOTIFY failureReasonChanged)
     Q_PROPERTY(QVariant metrics READ metricsVariant NOTIFY metricsChanged)
     // The log being followed (undefined when none), and where the last lookup searched.
     Q_PROPERTY(QVariant followedLog READ followedLogVariant NOTIFY followedLogChanged)
@@ -50,6 +53,7 @@ public:
         std::function<GameWatcher::LogLookup()> findLog = GameWatcher::lookUpLog; // on a thread of its own
         QUrl endpoint = Uploader::endpoint();
         std::chrono::milliseconds period{3000};
+        std::function<UnsentPayload::Clock::time_point()> clock = UnsentPayload::Clock::now;
     };
 
     explicit AppModel(QObject *parent = nullptr) : AppModel(Collaborators(), parent) {}
@@ -64,6 +68,7 @@ public:
     ServerState serverState() const { return m_serverState; }
     std::optional<QDateTime> lastSync() const { return m_lastSync; }
     std::optional<QString> statusMessage() const { return m_statusMessage; }
+    std::optional<QString> failureReason() const { return m_failureReason; }
     std::optional<Metrics> metrics() const { return m_metrics; }
     std::optional<QString> followedLog() const { return m_tailer.path(); }
     QStringList searchedFolders() const { return m_searchedFolders; }
@@ -87,6 +92,7 @@ signals:
     void serverStateChanged();
     void lastSyncChanged();
     void statusMessageChanged();
+    void failureReasonChanged();
     void metricsChanged();
     void followedLogChanged();
     void settingsSavedChanged();
@@ -97,23 +103,31 @@ private:
     {
         return m_statusMessage ? QVariant(*m_statusMessage) : QVariant();
     }
+    QVariant failureReasonVariant() const
+    {
+        return m_failureReason ? QVariant(*m_failureReason) : QVariant();
+    }
     QVariant metricsVariant() const { return m_metrics ? QVariant::fromValue(*m_metrics) : QVariant(); }
     QVariant followedLogVariant() const { return followedLog() ? QVariant(*followedLog()) : QVariant(); }
 
     template<typename T> void store(T &field, T value, void (AppModel::*changed)());
 
+    bool syncing() const { return m_bridgeEnabled && codeValid(); }
     void tick();
-    void syncAfterGameCheck(bool running);
+    void lookUpLog(std::function<void()> then = {});
+    void sendNewest(bool readLog);
+    void upload(const QJsonObject &data, bool again);
     void apply(const Uploader::Result &result);
-    void followNewestLog();
     void stopFollowing();
     void persist(const QString &key, const QVariant &value);
 
     const Collaborators m_collaborators;
     LogTailer m_tailer;
     QTimer *m_timer = nullptr;
-    bool m_busy = false;      // one poll-and-upload in flight
-    bool m_lookingUp = false; // one log lookup in flight
+    bool m_busy = false;         // one poll-and-upload in flight
+    bool m_lookingUp = false;    // one log lookup in flight
+    bool m_lastWordsDue = false; // the game has stopped and its log was not read since
+    UnsentPayload m_unsent;
 
     QString m_linkCode;
     bool m_bridgeEnabled = false;
@@ -121,6 +135,7 @@ private:
     ServerState m_serverState = ServerState::idle;
     std::optional<QDateTime> m_lastSync;
     std::optional<QString> m_statusMessage;
+    std::optional<QString> m_failureReason;
     std::optional<Metrics> m_metrics;
     QStringList m_searchedFolders;
     bool m_settingsSaved = true;

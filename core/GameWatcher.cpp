@@ -158,6 +158,7 @@ GameWatcher::LogLookup GameWatcher::lookUpLog()
     {
         QString path;
         QDateTime modified;
+        qint64 size;
     };
     QList<Candidate> candidates;
     const QStringList folders = userDataFolders();
@@ -172,7 +173,7 @@ GameWatcher::LogLookup GameWatcher::lookUpLog()
                 continue;
             const QDateTime modified = info.lastModified();
             if (modified.isValid())
-                candidates.append({path, modified});
+                candidates.append({path, modified, info.size()});
         }
     }
     // The first of the newest, so equal times keep the listing order.
@@ -181,7 +182,7 @@ GameWatcher::LogLookup GameWatcher::lookUpLog()
                          [](const Candidate &a, const Candidate &b) { return a.modified < b.modified; });
     if (newest == candidates.cend())
         return {std::nullopt, folders};
-    return {newest->path, folders};
+    return {newest->path, folders, newest->size};
 }
 
 bool GameWatcher::isRunning()

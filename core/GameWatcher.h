@@ -16,6 +16,7 @@ struct LogLookup
 {
     std::optional<QString> path; // the most recently modified log, if any
     QStringList searched;        // the Steam user-data folders looked in, for telling the player
+    qint64 size = 0;             // the log's length when found: following it starts there
 };
 
 // Looks for the game's logs in every Steam install's user-data folder and in the game's Proton

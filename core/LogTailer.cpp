@@ -110,13 +110,13 @@ std::optional<QString> newestPayload(RegionReader &reader, qint64 lastNewline, c
 
 } // namespace
 
-void LogTailer::open(const QString &path)
+void LogTailer::open(const QString &path, std::optional<qint64> from)
 {
     m_path = path;
     forgetUnfinishedLine();
     QFile file;
     m_file = openRegularFile(file, path);
-    m_offset = m_file ? file.size() : 0;
+    m_offset = m_file ? from.value_or(file.size()) : 0;
 }
 
 void LogTailer::forgetUnfinishedLine()

@@ -28,8 +28,8 @@ public:
     LogTailer() = default;
     explicit LogTailer(Limits limits) : m_limits(limits) {}
 
-    // Follows `path` from its current end; what the file already holds is never reported.
-    void open(const QString &path);
+    // Follows `path` from byte `from`, or from its current end; what lies before is never reported.
+    void open(const QString &path, std::optional<qint64> from = std::nullopt);
     std::optional<QString> poll();
     // Stops following; the next poll touches no file.
     void reset();

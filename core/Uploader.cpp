@@ -23,8 +23,11 @@ namespace {
 QNetworkAccessManager &network()
 {
     static QPointer<QNetworkAccessManager> shared;
-    if (!shared)
+    if (!shared) {
         shared = new QNetworkAccessManager(QCoreApplication::instance());
+        // Gone while the application still is: closing a TLS connection asks for it.
+        qAddPostRoutine([] { delete shared.data(); });
+    }
     return *shared;
 }
 
@@ -188,9 +191,11 @@ private:
     QString failure() const
     {
         if (m_overdue)
-            return u"no whole answer within %1 ms"_s.arg(m_limits.overall.count());
+            return QCoreApplication::translate("Uploader", "no whole answer within %1 ms")
+                .arg(m_limits.overall.count());
         if (m_reply->error() == QNetworkReply::OperationCanceledError)
-            return u"nothing received for %1 ms"_s.arg(m_limits.idle.count());
+            return QCoreApplication::translate("Uploader", "nothing received for %1 ms")
+                .arg(m_limits.idle.count());
         return m_reply->errorString();
     }
 
@@ -244,35 +249,45 @@ std::optional<QJsonObject> Uploader::payloadData(const QString &payloadJSON)
 
 Uploader::Result Uploader::badPayload()
 {
-    return Result::rejected(QCoreApplication::translate("Uploader", "Bad payload from game"),
-                            u"the game's payload is not a JSON object"_s);
+    return Result::rejected(
+        QCoreApplication::translate("Uploader", "Bad payload from game"),
+        QCoreApplication::translate("Uploader", "the game's payload is not a JSON object"));
 }
 
 Uploader::Result Uploader::classify(const Answer &answer)
 {
     const int status = answer.httpStatus;
-    const QString serverError = QCoreApplication::translate("Uploader", "Server error %1").arg(status);
+    // In the player's language: the window shows it too.
+    const auto reason = [status](const char *text) {
+        return QCoreApplication::translate("Uploader", text).arg(status);
+    };
+    const QString serverError = reason(QT_TRANSLATE_NOOP("Uploader", "Server error %1"));
     // Cut off by us: no usable object, whatever it held.
     if (answer.tooLong)
-        return Result::rejected(serverError, u"HTTP %1, an answer over the size limit"_s.arg(status));
+        return Result::rejected(
+            serverError, reason(QT_TRANSLATE_NOOP("Uploader", "HTTP %1, an answer over the size limit")),
+            status);
     // Qt ends the exchange at an informational answer (103 Early Hints) and drops the final one that
     // follows, so no outcome has arrived.
     if (status / 100 == 1)
-        return Result::unreachable(u"only an informational answer, HTTP %1"_s.arg(status));
+        return Result::unreachable(
+            reason(QT_TRANSLATE_NOOP("Uploader", "only an informational answer, HTTP %1")));
     // Qt reports a 407 as a proxy failure, but without a proxy it is the dashboard's answer.
     const bool arrived = status != 0 && (!isTransportFailure(answer.error) ||
                                          answer.error == QNetworkReply::ProxyAuthenticationRequiredError);
     if (!arrived)
         return Result::unreachable(answer.errorText);
     if (answer.redirectRefused)
-        return Result::unreachable(
-            u"a redirect away from the dashboard, or one too many, HTTP %1"_s.arg(status));
+        return Result::unreachable(reason(
+            QT_TRANSLATE_NOOP("Uploader", "a redirect away from the dashboard, or one too many, HTTP %1")));
     const std::optional<QJsonObject> object = parseObject(answer.body);
     if (status == 200 && object && isTrue(object->value("ok"_L1)))
         return Result::ok(syncTime(object->value("updated"_L1)).value_or(QDateTime::currentSecsSinceEpoch()));
     if (object && object->value("error"_L1).isString()) {
         const QString error = object->value("error"_L1).toString();
-        return Result::rejected(error, u"HTTP %1: %2"_s.arg(status).arg(error));
+        return Result::rejected(error, reason(QT_TRANSLATE_NOOP("Uploader", "HTTP %1: %2")).arg(error),
+                                status);
     }
-    return Result::rejected(serverError, u"HTTP %1, no result in the answer"_s.arg(status));
+    return Result::rejected(
+        serverError, reason(QT_TRANSLATE_NOOP("Uploader", "HTTP %1, no result in the answer")), status);
 }

@@ -20,14 +20,17 @@ struct Result
     Kind kind = Kind::unreachable;
     qint64 syncTime = 0; // ok: seconds since 1970 UTC
     QString message;     // rejected: the text to show the user
-    QString reason;      // rejected, unreachable: what happened, for the log
+    QString reason;      // rejected, unreachable: what happened, in the player's language
+    // A failure that may pass, so the payload is worth sending again: no answer, a server error
+    // (5xx), or too many requests (429).
+    bool mayPass = false;
 
-    static Result ok(qint64 syncTime) { return {Kind::ok, syncTime, {}, {}}; }
-    static Result rejected(const QString &message, const QString &reason)
+    static Result ok(qint64 syncTime) { return {Kind::ok, syncTime, {}, {}, false}; }
+    static Result rejected(const QString &message, const QString &reason, int httpStatus = 0)
     {
-        return {Kind::rejected, 0, message, reason};
+        return {Kind::rejected, 0, message, reason, httpStatus / 100 == 5 || httpStatus == 429};
     }
-    static Result unreachable(const QString &reason) { return {Kind::unreachable, 0, {}, reason}; }
+    static Result unreachable(const QString &reason) { return {Kind::unreachable, 0, {}, reason, true}; }
     friend bool operator==(const Result &, const Result &) = default;
 };
 

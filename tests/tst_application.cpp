@@ -49,7 +49,7 @@ private slots:
         rig.gameRunning = true;
         QSignalSpy lookedUp(&model, &AppModel::followedLogChanged);
         model.setBridgeEnabled(true);
-        QVERIFY(lookedUp.wait());
+        tick(model, &AppModel::followedLogChanged); // the game seen running, its log followed
         rig.append("@CRVN@{\"balance\":1e300,\"lines\":1234567890123456,\"vehicles\":1234567890123456}\n");
         // Figures no column can hold: shrunk, then cut, never past the edge.
         tick(model, &AppModel::serverStateChanged);

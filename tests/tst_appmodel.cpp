@@ -1,9 +1,10 @@
 // Guards against: settings misread or not written through, notifications out of order, a wrong code rule,
 // ticks that stack up or wait for a hung lookup, a sync cycle that sends old or duplicate payloads or
-// loses figures, state or the reason an upload failed.
+// loses figures, state, the game's last line, a payload whose upload failed, or the reason it failed.
 
 #include "AppIdentity.h"
 #include "ModelRig.h"
+#include "Table.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -11,7 +12,10 @@
 #include <QTimeZone>
 
 using ServerState = AppModel::ServerState;
-using D = HttpsTestServer::Answer::Delivery;
+using Answer = HttpsTestServer::Answer;
+using D = Answer::Delivery;
+using namespace std::chrono_literals;
+Q_DECLARE_METATYPE(Answer)
 
 class TestAppModel : public QObject
 {
@@ -132,23 +136,6 @@ private slots:
         QCOMPARE(rig.logLookups, 1);
     }
 
-    // The sync cycle, with the game running from the start and its log followed from its end.
-    void sendsTheNewestNewLineAndKeepsItWhenTheGameStops()
-    {
-        Rig rig;
-        auto model = syncing(rig);
-        rig.append("@CRVN@{\"lines\":1}\n@CRVN@{\"lines\":2,\"date\":\"1 Jan 1900\"}\n");
-        tick(*model, &AppModel::serverStateChanged);
-        QCOMPARE(rig.server.requests().size(), 1); // the line already there was never sent
-        QCOMPARE(sent(rig, 0), QJsonObject({{"lines", 2}, {"date", "1 Jan 1900"}}));
-        QCOMPARE(model->serverState(), ServerState::connected);
-        QCOMPARE(model->lastSync(), synced);
-        rig.gameRunning = false;
-        tick(*model);
-        QCOMPARE(model->serverState(), ServerState::connected);
-        QCOMPARE(model->metrics()->lines, 2);
-    }
-
     void ticksDuringAnUploadWaitAndLoseNothing()
     {
         Rig rig;
@@ -168,26 +155,94 @@ private slots:
         QCOMPARE(sent(rig, 1), QJsonObject({{"lines", 3}}));
     }
 
-    // After a success, no answer: that success's time and its figures stay, and the log says why. Then
-    // a line that is not JSON: the figures stay, and nothing is sent.
-    void failuresKeepWhatWasShown()
+    // A line that is not JSON: the figures stay, and nothing is sent.
+    void aBadLineKeepsTheFigures()
     {
         Rig rig;
         auto model = syncing(rig);
         rig.append("@CRVN@{\"lines\":1}\n");
         tick(*model, &AppModel::serverStateChanged);
-        rig.server.answerWith({reply(200, "{}", "Content-Length: 9")}); // closes mid-body
-        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^upload failed: ."));
-        rig.append("@CRVN@{\"lines\":2}\n");
-        tick(*model, &AppModel::serverStateChanged);
-        QCOMPARE(model->statusMessage(), "Server unreachable");
-        QCOMPARE(model->serverState(), ServerState::unreachable);
-        QCOMPARE(model->lastSync(), synced);
         rig.append("@CRVN@ balance=6\n");
         tick(*model, &AppModel::serverStateChanged);
         QCOMPARE(model->statusMessage(), "Bad payload from game");
-        QCOMPARE(model->metrics()->lines, 2);
-        QCOMPARE(rig.server.requests().size(), 2);
+        QCOMPARE(model->metrics()->lines, 1);
+        QCOMPARE(rig.server.requests().size(), 1);
+    }
+
+    // Over two game sessions: the newest of the lines written since the last tick goes up, also the last
+    // before the game stops; what was shown stays while it is stopped; a line written then does not
+    // go up, but one written while the lookup at the next start runs does, once it has answered.
+    void eachGameSessionSendsItsOwnNewestLines()
+    {
+        Rig rig;
+        auto model = syncing(rig);
+        rig.append("@CRVN@{\"lines\":97}\n@CRVN@{\"lines\":98,\"date\":\"1 Jan 1900\"}\n");
+        rig.gameRunning = false;
+        tick(*model, &AppModel::serverStateChanged);
+        rig.append("@CRVN@{\"lines\":99}\n");
+        tick(*model);
+        QCOMPARE(model->serverState(), ServerState::connected);
+        rig.gameRunning = true;
+        rig.lookupsHang = true;
+        tick(*model);
+        QTRY_COMPARE(rig.logLookups, 2);
+        rig.append("@CRVN@{\"lines\":100}\n");
+        tick(*model);
+        QCOMPARE(model->metrics()->lines, 98); // a poll while the lookup runs would show 100 at once
+        rig.lookupsHang = false;
+        QSignalSpy uploaded(model.get(), &AppModel::serverStateChanged);
+        QVERIFY(uploaded.wait());
+        QCOMPARE(rig.server.requests().size(), 2); // the line there before the first start never went up
+        QCOMPARE(sent(rig, 0), QJsonObject({{"lines", 98}, {"date", "1 Jan 1900"}}));
+        QCOMPARE(sent(rig, 1), QJsonObject({{"lines", 100}}));
+    }
+
+    void failedUploads_data()
+    {
+        const Table<Answer, bool> row({"failure", "triedAgain"});
+        row("no whole answer: tried again", {reply(200, "{}", "Content-Length: 9")}, true);
+        row("503: tried again", {reply(503, "<html>Busy</html>")}, true);
+        row("429: tried again", {reply(429, R"({"error":"Slow down"})")}, true);
+        row("403, the dashboard's refusal: not tried again", {reply(403, R"({"error":"No such code"})")},
+            false);
+    }
+
+    // After a success, a failure keeps that success's time and says why, also in the log. With no
+    // newer line, the payload is sent again at waits that double (3 s, then 6 s) until it is accepted,
+    // and then not again.
+    void failedUploads()
+    {
+        QFETCH(Answer, failure);
+        QFETCH(bool, triedAgain);
+        Rig rig;
+        auto model = syncing(rig);
+        rig.append("@CRVN@{\"lines\":1}\n");
+        tick(*model, &AppModel::serverStateChanged);
+        rig.server.answerWith(failure);
+        QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^upload failed: ."));
+        rig.append("@CRVN@{\"lines\":2}\n");
+        tick(*model, &AppModel::serverStateChanged);
+        QCOMPARE(model->lastSync(), synced);
+        QVERIFY(!model->failureReason().value_or("").isEmpty());
+        int tries = 2;
+        for (const auto wait : {3s, 6s, 12s}) {
+            if (wait == 12s)
+                rig.server.answerWith(Rig::accepted());
+            QSignalSpy arrived(&rig.server, &HttpsTestServer::requestReceived);
+            rig.now += wait - 1ms;
+            tick(*model);
+            QVERIFY(!arrived.wait(300)); // not yet
+            rig.now += 1ms;
+            if (triedAgain)
+                tick(*model, &AppModel::serverStateChanged);
+            QCOMPARE(rig.server.requests().size(), tries += triedAgain);
+            QCOMPARE(sent(rig, tries - 1), QJsonObject({{"lines", 2}}));
+        }
+        rig.now += 1h;
+        tick(*model);
+        QCOMPARE(model->serverState(), triedAgain ? ServerState::connected : ServerState::rejected);
+        QCOMPARE(model->failureReason().has_value(), !triedAgain);
+        QCOMPARE(rig.server.requests().size(), tries);
     }
 
     // Switched on before the game has made its log (as on a first session), sync looks for it at

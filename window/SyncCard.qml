@@ -21,7 +21,11 @@ Card {
                 width: parent.width
                 text: card.view.statusLine
                 color: Theme.tone(card.view.statusTone)
-                Accessible.description: qsTr("Sync status")
+                // Why an upload failed, where a player sees it: the terminal is seldom in view.
+                Accessible.description: card.view.statusDetail || qsTr("Sync status")
+                HoverHandler { id: statusHover }
+                ToolTip.visible: statusHover.hovered && card.view.statusDetail !== ""
+                ToolTip.text: card.view.statusDetail
             }
             Detail {
                 objectName: "settingsWarning"

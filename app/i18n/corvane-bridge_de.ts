@@ -114,7 +114,7 @@
         <translation>Läuft nicht</translation>
     </message>
     <message>
-        <source>Looked for the game's log in:</source>
+        <source>Looked for the game&apos;s log in:</source>
         <translation>Nach dem Protokoll des Spiels gesucht in:</translation>
     </message>
     <message numerus="yes">
@@ -176,6 +176,38 @@
     <message>
         <source>Server error %1</source>
         <translation>Serverfehler %1</translation>
+    </message>
+    <message>
+        <source>no whole answer within %1 ms</source>
+        <translation>keine vollständige Antwort innerhalb von %1 ms</translation>
+    </message>
+    <message>
+        <source>nothing received for %1 ms</source>
+        <translation>%1 ms lang nichts empfangen</translation>
+    </message>
+    <message>
+        <source>the game&apos;s payload is not a JSON object</source>
+        <translation>die Daten des Spiels sind kein JSON-Objekt</translation>
+    </message>
+    <message>
+        <source>HTTP %1, an answer over the size limit</source>
+        <translation>HTTP %1, eine Antwort über der Größengrenze</translation>
+    </message>
+    <message>
+        <source>only an informational answer, HTTP %1</source>
+        <translation>nur eine Zwischenantwort, HTTP %1</translation>
+    </message>
+    <message>
+        <source>a redirect away from the dashboard, or one too many, HTTP %1</source>
+        <translation>eine Umleitung weg vom Dashboard oder eine zu viel, HTTP %1</translation>
+    </message>
+    <message>
+        <source>HTTP %1: %2</source>
+        <translation>HTTP %1: %2</translation>
+    </message>
+    <message>
+        <source>HTTP %1, no result in the answer</source>
+        <translation>HTTP %1, kein Ergebnis in der Antwort</translation>
     </message>
 </context>
 <context>

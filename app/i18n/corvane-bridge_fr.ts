@@ -114,7 +114,7 @@
         <translation>Non lancé</translation>
     </message>
     <message>
-        <source>Looked for the game's log in:</source>
+        <source>Looked for the game&apos;s log in:</source>
         <translation>Journal du jeu recherché dans :</translation>
     </message>
     <message numerus="yes">
@@ -176,6 +176,38 @@
     <message>
         <source>Server error %1</source>
         <translation>Erreur du serveur %1</translation>
+    </message>
+    <message>
+        <source>no whole answer within %1 ms</source>
+        <translation>aucune réponse complète en %1 ms</translation>
+    </message>
+    <message>
+        <source>nothing received for %1 ms</source>
+        <translation>rien reçu pendant %1 ms</translation>
+    </message>
+    <message>
+        <source>the game&apos;s payload is not a JSON object</source>
+        <translation>les données du jeu ne sont pas un objet JSON</translation>
+    </message>
+    <message>
+        <source>HTTP %1, an answer over the size limit</source>
+        <translation>HTTP %1, une réponse au-delà de la taille permise</translation>
+    </message>
+    <message>
+        <source>only an informational answer, HTTP %1</source>
+        <translation>seulement une réponse provisoire, HTTP %1</translation>
+    </message>
+    <message>
+        <source>a redirect away from the dashboard, or one too many, HTTP %1</source>
+        <translation>une redirection hors du tableau de bord, ou une de trop, HTTP %1</translation>
+    </message>
+    <message>
+        <source>HTTP %1: %2</source>
+        <translation>HTTP %1 : %2</translation>
+    </message>
+    <message>
+        <source>HTTP %1, no result in the answer</source>
+        <translation>HTTP %1, aucun résultat dans la réponse</translation>
     </message>
 </context>
 <context>

@@ -41,13 +41,16 @@ struct Rig
     AppModel::Collaborators collaborators()
     {
         const auto checkGame = [this, token = running] { return gameRunning.load(); };
+        // As a real lookup does, it learns the log's length when it finds it, and may then take long
+        // over other folders.
         const auto findLog = [this, token = running]() -> GameWatcher::LogLookup {
+            const qint64 size = QFileInfo(log).size();
             ++logLookups;
             for (const QDeadlineTimer hang(5000); lookupsHang && !hang.hasExpired();)
                 QThread::msleep(10);
-            return {logExists ? std::optional(log) : std::nullopt, searched};
+            return {logExists ? std::optional(log) : std::nullopt, searched, size};
         };
-        return {checkGame, findLog, server.url(), std::chrono::hours(1)};
+        return {checkGame, findLog, server.url(), std::chrono::hours(1), [this] { return now; }};
     }
 
     void append(const QByteArray &bytes)
@@ -65,6 +68,7 @@ struct Rig
     std::atomic<bool> gameRunning = false;
     std::atomic<int> logLookups = 0;
     std::atomic<bool> lookupsHang = false; // as on a hung mount, for up to 5 s
+    UnsentPayload::Clock::time_point now;  // the model's clock, read on the test's thread
 };
 
 // One tick, up to `signal`: by default its game check (and what it does at once after it).
