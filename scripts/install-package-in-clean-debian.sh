@@ -9,7 +9,7 @@ cleanup() { umount "$root/proc" 2>/dev/null || true; rm -rf --one-file-system "$
 trap cleanup EXIT
 
 command -v debootstrap >/dev/null || apt-get install -y -q debootstrap
-debootstrap --variant=minbase bookworm "$root" http://deb.debian.org/debian >/dev/null
+debootstrap --variant=minbase bookworm "$root" "$("$(dirname "$0")"/debian-archive.sh)" >/dev/null
 mount -t proc proc "$root/proc"
 cp "$deb" "$root/tmp/"
 chroot "$root" apt-get update -q

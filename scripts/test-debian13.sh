@@ -17,7 +17,7 @@ if [[ ! -d $root ]]; then
         DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends debootstrap
     rm -rf "$root.partial"
     mkdir -p "$(dirname "$root")"
-    debootstrap --variant=minbase trixie "$root.partial" http://deb.debian.org/debian
+    debootstrap --variant=minbase trixie "$root.partial" "$(scripts/debian-archive.sh)"
     mv "$root.partial" "$root" # only a complete root is ever used
 fi
 cp /etc/resolv.conf "$root/etc/resolv.conf"
