@@ -1,7 +1,7 @@
 # The two commands a newcomer needs: `make run` and `make test`. Everything else is plain CMake presets.
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: deps run test test-default test-sanitize package-check test-debian13 test-budget bench footprint clean
+.PHONY: deps run test test-default test-sanitize package-check test-debian13 test-budget test-portable portable bench footprint footprint-portable clean
 
 deps:
 	@scripts/install-deps.sh
@@ -13,7 +13,7 @@ run: deps
 
 # The package check needs Debian's tools; the Debian 13 pass (Qt 6.8) needs root on Linux and says
 # so where it cannot run. Last, the tests' size against the product's.
-test: deps test-default test-sanitize $(if $(filter Linux,$(shell uname -s)),package-check) test-debian13 test-budget
+test: deps test-default test-sanitize $(if $(filter Linux,$(shell uname -s)),package-check) test-debian13 test-portable test-budget
 
 test-default:
 	cmake --preset default
@@ -33,6 +33,16 @@ package-check: test-default
 test-debian13:
 	scripts/test-debian13.sh
 
+# One folder with the bridge and its Qt, for any Linux desktop: build/portable/corvane-bridge-<version>-linux-x86_64.tar.xz
+portable: deps
+	cmake --preset default
+	cmake --build --preset default
+	scripts/make-portable.sh build/default build/portable
+
+# The portable folder in a Debian 12 root with a desktop's libraries and no Qt, kept in /var/cache/corvane-bridge.
+test-portable: deps
+	scripts/test-portable.sh
+
 test-budget: deps
 	scripts/test-budget.sh
 
@@ -40,6 +50,10 @@ bench: deps
 	cmake --preset default
 	cmake --build --preset default
 	bench/run.sh build/default
+
+# The portable folder beside the Debian package's build: size, first frame, memory.
+footprint-portable: portable
+	$(SUDO) /usr/bin/python3 bench/footprint.py build/default --portable build/portable/corvane-bridge-*-linux-x86_64.tar.xz
 
 footprint: deps
 	cmake --preset default

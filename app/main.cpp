@@ -86,7 +86,10 @@ int main(int argc, char *argv[])
     // Windows come and go; the shell decides when the bridge ends.
     QGuiApplication::setQuitOnLastWindowClosed(false);
 
-    ApplicationShell shell(loadWindows, LoginItem(QCoreApplication::applicationFilePath()));
+    // The portable folder's launcher names itself: at login, the bridge starts through it.
+    const QString launcher = qEnvironmentVariable("CORVANE_BRIDGE_LAUNCHER");
+    ApplicationShell shell(
+        loadWindows, LoginItem(launcher.isEmpty() ? QCoreApplication::applicationFilePath() : launcher));
     QObject::connect(&instance, &SingleInstance::activationRequested, &shell, &ApplicationShell::activate);
     if (!shell.start(*start))
         return EXIT_FAILURE;

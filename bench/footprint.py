@@ -3,6 +3,8 @@
 on the same software renderer), in the same run on the same machine, and prints a Markdown report.
 
   sudo bench/footprint.py [BUILD_DIR]      (default build/default; needs root for its sandbox)
+  sudo bench/footprint.py BUILD_DIR --portable ARCHIVE
+                                          the portable folder beside the Debian package's build
 
 Everything runs in the tests' sandbox (tests/support/sandbox.py): a private desktop with a window
 manager and a tray, corvane.app is 127.0.0.1 there, and a stand-in dashboard answers with a
@@ -37,7 +39,7 @@ def resident_mib(pid):
 
 def environment(home):
     """As a player runs it: no accessibility bridge forced on, the floor on the bridge's renderer."""
-    env = dict(sandbox.app_environment(home), QT_QUICK_BACKEND="software",
+    env = dict(sandbox.app_environment(home), QT_QUICK_BACKEND="software", PATH="/usr/bin:/bin",
                QT_LOGGING_RULES="qt.scenegraph.time.renderloop=true")
     del env["QT_LINUX_ACCESSIBILITY_ALWAYS_ON"]
     return env
@@ -171,12 +173,57 @@ def syncing(app, build, scratch):
     return cpu, delays
 
 
+def window_open(command, home):
+    """Resident memory with the window open, ten seconds after start."""
+    process = Process(command, home)
+    time.sleep(10)
+    rss = resident_mib(process.popen.pid)
+    process.stop()
+    return rss
+
+
+def portable(build, archive):
+    """The portable folder beside the build the Debian package installs (both stripped), in the same
+    run: the archive's size, start to first frame, memory with the window open and in the background.
+    """
+    scratch = tempfile.mkdtemp(prefix="corvane-footprint-")
+    try:
+        sandbox.prepare(build, scratch)
+        subprocess.run(["cmake", "--install", build, "--prefix", os.path.join(scratch, "deb"), "--strip"],
+                       check=True, stdout=subprocess.DEVNULL)
+        subprocess.run(["tar", "-xJf", archive, "-C", scratch], check=True)
+        [folder] = [f for f in os.listdir(scratch) if f.startswith("corvane-bridge-")]
+        programs = {"deb": os.path.join(scratch, "deb/bin/corvane-bridge"),
+                    "portable": os.path.join(scratch, folder, "corvane-bridge")}
+        figures = {}
+        for kind, program in programs.items():
+            figures[kind] = (first_frames([program], make_home(scratch, kind + "-first")[0]),
+                             window_open([program], make_home(scratch, kind + "-open")[0]),
+                             idle([program, "--background"], make_home(scratch, kind + "-background")[0], 5)[0])
+    finally:
+        shutil.rmtree(scratch, ignore_errors=True)
+    size = os.path.getsize(archive) / 2**20
+    print(f"Measured {time.strftime('%Y-%m-%d')} on {os.cpu_count()} cores, Xvfb, Qt Quick's software renderer, "
+          "openbox and trayer; each program from a first launch in a fresh home.\n")
+    print(f"The archive: {os.path.basename(archive)}, {size:.1f} MiB (goal: at most 40 MiB).\n")
+    print("| measure | Debian package's build | portable folder | goal |")
+    print("|---|---|---|---|")
+    for row, (name, unit) in enumerate([("start to first frame (median of 5)", "ms"),
+                                        ("resident memory, window open, 10 s after start", "MiB"),
+                                        ("resident memory, started with `--background`, after 10 s", "MiB")]):
+        deb, mine = figures["deb"][row], figures["portable"][row]
+        print(f"| {name} | {deb:.1f} {unit} | {mine:.1f} {unit} ({(mine / deb - 1) * 100:+.1f} %) | within 10 % |")
+
+
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/default")
     try:
-        sandbox.enter([__file__, build])
+        sandbox.enter([__file__, *sys.argv[1:]])
     except sandbox.Unavailable as why:
         sys.exit(f"footprint.py: {why}")
+    if len(sys.argv) > 3 and sys.argv[2] == "--portable":
+        portable(build, os.path.abspath(sys.argv[3]))
+        return
     app = os.path.join(build, "corvane-bridge")
     floor = os.path.join(build, "bench/bench_floor")
     scratch = tempfile.mkdtemp(prefix="corvane-footprint-")

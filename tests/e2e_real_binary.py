@@ -9,6 +9,8 @@ tray. The player types with the keyboard (xdotool) and clicks the tray icon; the
 through the accessibility tree, as a screen reader reads it (pyatspi).
 
   e2e_real_binary.py BUILD_DIR       exit 0 passed, 1 failed, 77 skipped (not root, or not Linux)
+  e2e_real_binary.py BUILD_DIR --portable ARCHIVE --in-root ROOT
+                                     the portable folder instead, in a root of a desktop's libraries
 """
 import json
 import os
@@ -25,6 +27,9 @@ import sandbox  # noqa: E402
 from sandbox import sh, wait_for  # noqa: E402
 
 NAME = "Corvane Bridge"  # the window's title, the tray icon's name
+# Set for the portable folder: a host's own Qt settings, which its launcher must keep out, and a
+# PATH for the launcher's shell.
+HOSTILE = {}
 
 
 def xdotool(*arguments):
@@ -41,13 +46,13 @@ def focus_window():
 class Bridge:
     """The bridge's process, and its window as the accessibility tree shows it."""
 
-    def __init__(self, build, home, *arguments, language="C.UTF-8", environment=None, **process):
+    def __init__(self, program, home, *arguments, language="C.UTF-8", environment=None, **process):
+        """`program`: the command that starts the bridge, a list."""
         environment = environment or sandbox.app_environment(home, language)
         # Each message with its category, so Qt's own stand out from what the bridge says.
-        environment = dict(environment, QT_MESSAGE_PATTERN="%{category}: %{message}")
-        program = os.path.join(build, "corvane-bridge")
+        environment = dict(environment, **HOSTILE, QT_MESSAGE_PATTERN="%{category}: %{message}")
         self.errors = tempfile.TemporaryFile()
-        self.process = subprocess.Popen([program, *arguments], env=environment, stderr=self.errors,
+        self.process = subprocess.Popen([*program, *arguments], env=environment, stderr=self.errors,
                                         **process)
 
     def showing(self, role, name=None, description=None):
@@ -73,11 +78,10 @@ class Bridge:
         """Whether it ended with `status`; fails on any warning of Qt's it printed."""
         ended = self.process.wait(timeout=30) == status
         self.errors.seek(0)
-        said = self.errors.read().decode(errors="replace").splitlines()
-        # Qt's own words for what this test sets up on purpose: no runtime folder (as over ssh),
-        # nothing that opens Steam's addresses (which the bridge reports itself).
-        expected = re.compile(r"default: (QStandardPaths: XDG_RUNTIME_DIR not set|Unable to detect)")
-        qt = [line for line in said if not line.startswith("corvane.") and not expected.match(line)]
+        # What the bridge says, and Qt's own words for what this test sets up on purpose: no runtime
+        # folder (as over ssh), nothing that opens Steam's addresses (which the bridge reports too).
+        said = re.compile(r"corvane\.|default: (QStandardPaths: XDG_RUNTIME_DIR|Unable to detect)")
+        qt = [line for line in self.errors.read().decode().splitlines() if not said.match(line)]
         assert not qt, f"Qt warned: {qt}"
         return ended
 
@@ -104,7 +108,8 @@ def saved(home):
     return {"linkCode=ABC123", "bridgeEnabled=true"} <= set(open(path).read().split())
 
 
-def story(build, scratch):
+def story(build, scratch, program, root=None):
+    """`program` starts the bridge; `root`, where it runs, when not here."""
     # A home long enough that a socket beside the lock would exceed the 107 bytes a socket name may
     # have.
     home = os.path.join(scratch, "a-player-whose-home-folder-has-a-rather-long-name")
@@ -114,11 +119,11 @@ def story(build, scratch):
     # Windows programs under Wine named like the game. None is the game: "Launch game" stays.
     wine = shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3-wine"))
     helper = shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3Helper"))
-    for name, program in [(helper, helper), (r"Z:\g\TransportFever3Helper.exe", wine),
-                          (r"Z:\g\TransportFever3.exe.bak", wine)]:
-        subprocess.Popen([name, "infinity"], executable=program)
+    for name, executable in [(helper, helper), (r"Z:\g\TransportFever3Helper.exe", wine),
+                             (r"Z:\g\TransportFever3.exe.bak", wine)]:
+        subprocess.Popen([name, "infinity"], executable=executable)
     dashboard = sandbox.Dashboard(build, scratch)
-    starts = [Bridge(build, home), Bridge(build, home, "--background")]  # both at once, as at login
+    starts = [Bridge(program, home), Bridge(program, home, "--background")]  # at once, as at login
     wait_for("one start stepping aside", lambda: [s for s in starts if s.process.poll() == 0])
     [bridge] = [s for s in starts if s.process.poll() is None]
 
@@ -145,6 +150,8 @@ def story(build, scratch):
     expect_uploads(dashboard, second)
     wait_for("Live", lambda: any(re.fullmatch(r"Live, last sync \d.*", text)
                                  for text, _ in bridge.showing("label", None, "Sync status")))
+    given = Path(f"/proc/{bridge.process.pid}/environ").read_bytes()  # kept out by a launcher
+    assert not [n for n in HOSTILE if n != "PATH" and f"\0{n}=".encode() in given], "Qt's settings"
 
     # The dashboard goes away: the status line says so and why. Back, it gets the newest figures,
     # with no newer line written.
@@ -167,7 +174,7 @@ def story(build, scratch):
     sh("wmctrl", "-c", NAME)  # closes the window
     wait_for("the window gone", lambda: not bridge.showing("frame"))
     over_ssh = dict(sandbox.app_environment(home), XDG_RUNTIME_DIR="")
-    assert Bridge(build, home, environment=over_ssh).exits(0), "a second start stayed, or failed"
+    assert Bridge(program, home, environment=over_ssh).exits(0), "a second start stayed, or failed"
     wait_for("the window opened by a second start", lambda: bridge.showing("frame"))
 
     # Ctrl+Q ends the bridge.
@@ -187,10 +194,12 @@ def story(build, scratch):
     settings = os.path.join(home, ".config/Corvane")
     for folder in (settings, os.path.join(home, "run")):
         sh("mount", "--bind", "-o", "ro", folder, folder)
+        if root:  # read-only there too: a mount's flags do not travel with it
+            sh("mount", "-o", "remount,bind,ro", root + folder)
     os.makedirs(os.path.join(home, ".cache/Corvane/Corvane Bridge"))
     Path(home, ".cache/Corvane/Corvane Bridge/corvane-bridge.lock").write_bytes(b"\0garbage")
     subprocess.run(["pkill", "-x", "trayer"])
-    bridge = Bridge(build, home, language="de_DE.UTF-8")
+    bridge = Bridge(program, home, language="de_DE.UTF-8")
     switch, unsaved = "Mit Dashboard abgleichen", "Einstellungen nicht gespeichert"
     wait_for("the German switch", lambda: bridge.showing("check box", switch))
     focus_window()
@@ -200,20 +209,21 @@ def story(build, scratch):
     xdotool("key", "space")
     wait_for("the settings saved again", lambda: bridge.showing("check box", switch)
              and not bridge.showing("label", unsaved))
-    assert Bridge(build, home).exits(0), "with the lock in the cache, a second start stayed"
+    assert Bridge(program, home).exits(0), "with the lock in the cache, a second start stayed"
     sh("wmctrl", "-c", NAME)  # closes the window
     assert bridge.exits(0), "closing the last window without a tray did not quit"
 
 
-def wayland_story(build, scratch):
-    """The same bridge on Wayland: sway at 200 % on a 1080p screen, waybar's StatusNotifier tray."""
+def wayland_story(scratch, program, player):
+    """The same bridge on Wayland: sway at 200 % on a 1080p screen, waybar's StatusNotifier tray.
+    `program` starts it, `player` are the options that make it the player's (nobody's)."""
     desktop = sandbox.Wayland(scratch)
     # The game again, its Linux build this time: an executable named "TransportFever3", run by the
     # player as the bridge is.
-    sh("pkill", "-f", "TransportFever3.EXE")
+    sh("pkill", "-f", "TransportFever3")
     linux_build = shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3"))
     subprocess.Popen([linux_build, "infinity"], **desktop.player)
-    bridge = Bridge(build, None, "--background", environment=desktop.environment, **desktop.player)
+    bridge = Bridge(program, None, "--background", environment=desktop.environment, **player)
     time.sleep(5)  # the panel comes up after the bridge, as at login
     desktop.start(["waybar", "-c", os.path.join(desktop.home, "waybar")])
     icon = wait_for("the tray icon", desktop.tray)
@@ -232,36 +242,78 @@ def wayland_story(build, scratch):
     # A second start from the desktop's launcher brings the window to the front, with the token it
     # got.
     desktop.sway("workspace", "2")
-    desktop.sway("exec", os.path.join(build, "corvane-bridge"))
+    desktop.sway("exec", program[-1])
     if desktop.sway("-t", "get_version")["minor"] >= 8:
         wait_for("the window in front", lambda: [w for w in desktop.windows() if w["focused"]])
     else:
         print("SKIP: sway 1.7 gives what it starts no activation token; checked with 1.8+")
 
-    # From the tray's menu: "Start at login" writes the autostart entry and removes it; "Quit".
-    autostart = os.path.join(desktop.home, ".config/autostart/app.corvane.Bridge.desktop")
-    for written in (True, False):
-        desktop.choose("Start at login")
-        wait_for(f"the autostart entry: {written}", lambda: os.path.exists(autostart) == written)
+    # From the tray's menu: "Start at login" writes the autostart entry, starting what the player
+    # started, and removes it; "Quit".
+    autostart = Path(desktop.home, ".config/autostart/app.corvane.Bridge.desktop")
+    desktop.choose("Start at login")
+    wait_for("the autostart entry", lambda: f'Exec="{program[-1]}" --background'
+             in autostart.read_text().splitlines() if autostart.exists() else False)
+    desktop.choose("Start at login")
+    wait_for("the autostart entry removed", lambda: not autostart.exists())
     desktop.choose("Quit Corvane Bridge")
     assert bridge.exits(0), "quitting from the tray's menu did not end with status 0"
 
 
+def portable_story(build, scratch, archive, root):
+    """The portable folder where players run it: in `root`, which has a desktop's libraries and no
+    Qt, where every library of every ELF file of it is found, the whole story, with the host's Qt
+    settings pointing at broken plugins. `install` leaves a valid menu entry pointing into the
+    folder, and `install --uninstall` leaves nothing."""
+    sh("tar", "-xJf", archive, "-C", scratch)
+    bundle = os.path.join(scratch, os.path.basename(archive).removesuffix("-linux-x86_64.tar.xz"))
+    # The root sees this sandbox: its processes, devices, X server, buses, scratch folder (and what
+    # the story mounts in it later), corvane.app and certificate authority.
+    sh("mount", "--bind", "--make-shared", scratch, scratch)
+    for path in ("/proc", "/dev", "/sys", "/run", "/tmp", "/etc/hosts", "/etc/ssl/certs"):
+        sh("mount", "--rbind", path, root + path)
+    ldd = subprocess.run(["chroot", root, "find", bundle, "-type", "f", "-exec", "ldd", "{}", "+"],
+                         capture_output=True, text=True).stdout
+    assert "not found" not in ldd, "a library missing in a desktop's root:\n" + ldd
+
+    broken = os.path.join(scratch, "broken-plugins")  # another Qt's, as far as this one can tell
+    HOSTILE.update(QT_PLUGIN_PATH=broken, QML2_IMPORT_PATH=broken, QML_IMPORT_PATH=broken,
+                   QT_QPA_PLATFORMTHEME="gtk3", PATH="/usr/bin:/bin")
+    launcher = os.path.join(bundle, "corvane-bridge")
+    story(build, scratch, ["/usr/sbin/chroot", root, launcher], root)
+    wayland_story(scratch, ["/usr/sbin/chroot", "--userspec=65534:65534", root, launcher], {})
+
+    data = os.path.join(scratch, "data")
+    install = ["chroot", root, "env", "-i", f"HOME={scratch}", f"XDG_DATA_HOME={data}",
+               "PATH=/usr/bin:/bin", os.path.join(bundle, "install")]
+    sh(*install)
+    entry = Path(data, "applications/app.corvane.Bridge.desktop")
+    sh("desktop-file-validate", entry)
+    assert f'Exec="{launcher}"' in entry.read_text().splitlines(), entry.read_text()
+    sh(*install, "--uninstall")
+    assert not [path for path in Path(data).rglob("*") if path.is_file()], "left by --uninstall"
+
+
 def main():
-    build = os.path.abspath(sys.argv[1])
+    build, *portable = sys.argv[1:]  # BUILD_DIR [--portable ARCHIVE --in-root ROOT]
+    build = os.path.abspath(build)
     try:
-        sandbox.enter([__file__, build])
+        sandbox.enter([__file__, *sys.argv[1:]])
     except sandbox.Unavailable as why:
         print(f"SKIP: {why}")
         return 77
     with tempfile.TemporaryDirectory(prefix="corvane-e2e-", ignore_cleanup_errors=True) as scratch:
         sandbox.prepare(build, scratch)
-        try:
-            story(build, scratch)  # an assertion that fails ends it with status 1
-            wayland_story(build, scratch)
+        try:  # an assertion that fails ends it with status 1
+            if portable:
+                portable_story(build, scratch, os.path.abspath(portable[1]), portable[3])
+            else:
+                program = [os.path.join(build, "corvane-bridge")]
+                story(build, scratch, program)
+                wayland_story(scratch, program, sandbox.Wayland.player)
         finally:
             subprocess.run(["pkill", "-KILL", "-x", "bindfs"])  # stopped, it would hang clean-up
-    print("PASS: the shipped bridge, end to end")
+    print("PASS: the " + ("portable" if portable else "shipped") + " bridge, end to end")
     return 0
 
 

@@ -11,7 +11,6 @@
 using Answer = HttpsTestServer::Answer;
 using D = Answer::Delivery;
 using Kind = Uploader::Result::Kind;
-Q_DECLARE_METATYPE(Answer)
 
 namespace {
 

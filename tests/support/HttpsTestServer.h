@@ -66,3 +66,5 @@ private:
     QList<Request> m_requests;
     QList<QPointer<QSslSocket>> m_held;
 };
+
+Q_DECLARE_METATYPE(HttpsTestServer::Answer)

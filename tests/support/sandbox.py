@@ -63,7 +63,10 @@ def prepare(build, scratch):
     start_x_server()
     bus = sh("dbus-daemon", "--session", "--fork", "--print-address", stdout=subprocess.PIPE)
     os.environ["DBUS_SESSION_BUS_ADDRESS"] = bus.stdout.decode().strip()
-    background(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"])
+    # The accessibility bus's socket in the scratch folder, where a root the bridge runs in sees it.
+    os.mkdir(os.path.join(scratch, "run"), mode=0o700)
+    background(["/usr/libexec/at-spi-bus-launcher", "--launch-immediately"],
+               env=dict(os.environ, XDG_RUNTIME_DIR=os.path.join(scratch, "run")))
     background(["openbox"])
     background(["trayer", *"--edge top --align right --widthtype request --height 24".split()])
     time.sleep(1)
