@@ -11,8 +11,9 @@ run: deps
 	cmake --build --preset default --target corvane-bridge
 	build/default/corvane-bridge
 
-# The package check needs Debian's tools; the Debian 13 pass (Qt 6.8) needs root on Linux and says
-# so where it cannot run. Last, the tests' size against the product's.
+# The package check needs Debian's tools; the Debian 13 pass (Qt 6.8) and the portable pass (a root
+# with a desktop's libraries and no Qt) need root on Linux and say so where they cannot run. Last,
+# the tests' size against the product's.
 test: deps test-default test-sanitize $(if $(filter Linux,$(shell uname -s)),package-check) test-debian13 test-portable test-budget
 
 test-default:
