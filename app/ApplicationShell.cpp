@@ -52,6 +52,13 @@ void ApplicationShell::activate(const QByteArray &activationToken)
         set->activate();
 }
 
+QString ApplicationShell::report()
+{
+    Presentation presentation;
+    presentation.setModel(&m_model);
+    return presentation.report(false);
+}
+
 WindowSet *ApplicationShell::windows()
 {
     if (!m_windows && (m_windows = m_makeWindows(m_model, this))) {

@@ -34,6 +34,8 @@ public:
     // What a second start of the bridge and a click on the tray icon ask for: a window, in front. On
     // Wayland only a token from the desktop's launcher lets a window come to the front.
     void activate(const QByteArray &activationToken = {});
+    // How this bridge goes, for `--status`.
+    QString report();
 
 private:
     WindowSet *windows();

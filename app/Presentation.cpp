@@ -71,6 +71,23 @@ QString Presentation::gameStateDetail() const
     return detail;
 }
 
+QString Presentation::report(bool headless) const
+{
+    if (!m_model)
+        return {};
+    QStringList lines{statusLine(), tr("Game: %1").arg(gameState())};
+    if (const std::optional<QString> log = m_model->followedLog())
+        lines << tr("Log: %1").arg(*log);
+    else if (!m_model->searchedFolders().isEmpty())
+        lines << tr("Looked for the game's log in:") + u' ' + m_model->searchedFolders().join(u", "_s);
+    const std::optional<QDateTime> lastSync = m_model->lastSync();
+    lines << (lastSync ? tr("Last sync: %1").arg(time(*lastSync)) : tr("Last sync: never"));
+    if (const QString why = statusDetail(); !why.isEmpty())
+        lines << tr("Why: %1").arg(why);
+    lines << (headless ? tr("Runs headless, with no window") : tr("Runs with a window"));
+    return lines.join(u'\n') + u'\n';
+}
+
 QString Presentation::shortened(const QString &text)
 {
     constexpr qsizetype maxLength = 200;

@@ -89,6 +89,9 @@ public:
     QString syncUnavailable() const;
     // Where the log was looked for, while it is missing.
     QString gameStateDetail() const;
+    // What `--status` prints, an item a line: the status line, the game, the log, the last sync,
+    // why the last upload failed, and how the bridge runs.
+    QString report(bool headless) const;
     bool hasMetrics() const { return m_model && m_model->metrics(); }
     QString balance() const { return currency(metric(&Metrics::balance)); }
     QString lines() const { return count(metric(&Metrics::lines)); }

@@ -28,23 +28,37 @@ QStringList socketNames(const QString &folder)
 // process it started, this one. Tokens are short; anything longer is not one.
 constexpr qsizetype longestToken = 4096;
 
-// Asks the bridge listening for `folder` to come forward; false when nobody answers in `patience`.
-bool knock(const QString &folder, std::chrono::milliseconds patience = 0ms)
+const char *const requestWords[] = {"show", "headless", "status"};
+const char *const kindWords[] = {"window", "headless"};
+
+// Asks the bridge listening for `folder`, and reads its answer until it hangs up; absent when nobody
+// answers in `patience`. A knock is one line: the request, and for `show` the activation token.
+std::optional<SingleInstance::Answer> knock(const QString &folder, SingleInstance::Request request,
+                                            std::chrono::milliseconds patience = 0ms)
 {
     const QDeadlineTimer deadline(patience);
-    const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN").left(longestToken);
+    QByteArray line = requestWords[int(request)];
+    if (request == SingleInstance::Request::show)
+        line += ' ' + qgetenv("XDG_ACTIVATION_TOKEN").left(longestToken).simplified().replace(' ', "");
     for (;;) {
         for (const QString &name : socketNames(folder)) {
             QLocalSocket knock;
             knock.connectToServer(name);
-            if (knock.waitForConnected(2000)) {
-                knock.write(token);
-                knock.waitForBytesWritten(2000);
-                return true;
-            }
+            if (!knock.waitForConnected(2000))
+                continue;
+            knock.write(line + '\n');
+            QByteArray answer;
+            while (knock.state() == QLocalSocket::ConnectedState && knock.waitForReadyRead(2000))
+                answer += knock.readAll();
+            answer += knock.readAll();
+            const qsizetype kindEnd = answer.indexOf('\n');
+            const bool headless = answer.left(kindEnd) == kindWords[int(SingleInstance::Kind::headless)];
+            return SingleInstance::Answer{headless ? SingleInstance::Kind::headless
+                                                   : SingleInstance::Kind::window,
+                                          QString::fromUtf8(answer.mid(kindEnd + 1))};
         }
         if (deadline.hasExpired())
-            return false;
+            return std::nullopt;
         QThread::msleep(100);
     }
 }
@@ -56,55 +70,128 @@ SingleInstance::SingleInstance(const QStringList &folders, QObject *parent)
 {
     connect(&m_server, &QLocalServer::newConnection, this, [this] {
         while (QLocalSocket *knock = m_server.nextPendingConnection()) {
-            // The knock is over when the second start hangs up, its token sent.
-            knock->setReadBufferSize(longestToken);
-            connect(knock, &QLocalSocket::disconnected, this, [this, knock] {
-                knock->deleteLater();
-                emit activationRequested(knock->read(longestToken));
-            });
+            knock->setReadBufferSize(longestToken + 16);
+            connect(knock, &QLocalSocket::disconnected, knock, &QObject::deleteLater);
+            connect(knock, &QLocalSocket::readyRead, this, [this, knock] { answer(knock); });
         }
     });
 }
 
-SingleInstance::Claim SingleInstance::claim()
+void SingleInstance::answerAs(Kind kind, std::function<QString()> status)
+{
+    m_kind = kind;
+    m_status = std::move(status);
+}
+
+// Answers a whole request line with this bridge's kind (and its state, when asked), then acts on it.
+void SingleInstance::answer(QLocalSocket *knock)
+{
+    if (!knock->canReadLine())
+        return;
+    const QList<QByteArray> request = knock->readLine(longestToken + 16).trimmed().split(' ');
+    QByteArray reply = QByteArray(kindWords[int(m_kind)]) + '\n';
+    if (request.first() == requestWords[int(Request::status)] && m_status)
+        reply += m_status().toUtf8();
+    knock->write(reply);
+    knock->disconnectFromServer();
+    if (request.first() != requestWords[int(Request::show)])
+        return;
+    if (m_kind == Kind::window)
+        emit activationRequested(request.value(1));
+    else
+        emit takeOverRequested();
+}
+
+SingleInstance::Claim SingleInstance::claim(Request request)
 {
     // A bridge that had to lock a later folder (an earlier one was read-only when it started) answers
     // there, also once the earlier one can hold a lock again.
     for (const QString &folder : std::as_const(m_folders))
-        if (!folder.isEmpty() && knock(folder))
-            return Claim::forwarded;
+        if (!folder.isEmpty())
+            if (const std::optional<Answer> answer = knock(folder, request))
+                return answered(request, *answer);
     for (const QString &folder : std::as_const(m_folders))
-        if (const std::optional<Claim> claimed = claimIn(folder))
+        if (const std::optional<Claim> claimed = claimIn(folder, request))
             return *claimed;
     qCWarning(lcBridge) << "no folder can hold the lock that keeps a second bridge from starting;"
                            " starting without it";
     return Claim::ours;
 }
 
-// Empty when no lock can be written in `folder`.
-std::optional<SingleInstance::Claim> SingleInstance::claimIn(const QString &folder)
+std::optional<SingleInstance::Answer> SingleInstance::ask(Request request) const
+{
+    for (const QString &folder : m_folders)
+        if (!folder.isEmpty())
+            if (std::optional<Answer> answer = knock(folder, request))
+                return answer;
+    return std::nullopt;
+}
+
+SingleInstance::Claim SingleInstance::answered(Request request, const Answer &answer)
+{
+    if (request == Request::headless)
+        return answer.kind == Kind::window ? Claim::waiting : Claim::forwarded;
+    if (answer.kind == Kind::window)
+        return Claim::forwarded;
+    // The headless bridge lets its lock go as it answers.
+    for (const QDeadlineTimer late(5s); !late.hasExpired(); QThread::msleep(50))
+        if (tryLock())
+            return Claim::ours;
+    qCWarning(lcBridge) << "the headless bridge did not let its lock go";
+    return Claim::unanswered;
+}
+
+bool SingleInstance::tryLock()
+{
+    // Only the first folder that can hold a lock counts: a bridge holding it there is the bridge.
+    for (const QString &folder : std::as_const(m_folders)) {
+        if (const std::optional<bool> locked = lockIn(folder)) {
+            if (*locked)
+                listen(folder);
+            return *locked;
+        }
+    }
+    return false;
+}
+
+void SingleInstance::release()
+{
+    m_server.close();
+    m_lock.reset(); // unlocks, and removes the file
+}
+
+// Whether this process now holds the lock in `folder`; absent when no lock can be written there.
+std::optional<bool> SingleInstance::lockIn(const QString &folder)
 {
     if (folder.isEmpty() || !QDir().mkpath(folder))
         return std::nullopt;
     m_lock = std::make_unique<QLockFile>(folder + lockName);
     // A lock is stale only when its owner does not hold it any more; never by age.
     m_lock->setStaleLockTime(0);
-    if (!m_lock->tryLock()) {
-        if (m_lock->error() != QLockFile::LockFailedError)
-            return std::nullopt;
-        // A lock nobody holds is left from a crash or a full disk, whatever it says; a bridge that
-        // holds it and does not answer yet may have started a moment ago, as at login.
-        if (!m_lock->removeStaleLockFile() || !m_lock->tryLock()) {
-            if (knock(folder, 5s))
-                return Claim::forwarded;
-            qCWarning(lcBridge) << "another bridge holds" << m_lock->fileName() << "but does not answer";
-            return Claim::unanswered;
-        }
-    }
-    listen(folder);
-    return Claim::ours;
+    if (m_lock->tryLock())
+        return true;
+    if (m_lock->error() != QLockFile::LockFailedError)
+        return std::nullopt;
+    // A lock nobody holds is left from a crash or a full disk, whatever it says.
+    return m_lock->removeStaleLockFile() && m_lock->tryLock();
 }
 
+// Empty when no lock can be written in `folder`.
+std::optional<SingleInstance::Claim> SingleInstance::claimIn(const QString &folder, Request request)
+{
+    const std::optional<bool> locked = lockIn(folder);
+    if (!locked)
+        return std::nullopt;
+    if (*locked) {
+        listen(folder);
+        return Claim::ours;
+    }
+    // A bridge that holds the lock and does not answer yet may have started a moment ago, as at login.
+    if (const std::optional<Answer> answer = knock(folder, request, 5s))
+        return answered(request, *answer);
+    qCWarning(lcBridge) << "another bridge holds" << m_lock->fileName() << "but does not answer";
+    return Claim::unanswered;
+}
 void SingleInstance::listen(const QString &folder)
 {
     // Only this user may knock. With this option Qt binds in a private folder and renames the socket

@@ -26,9 +26,10 @@ namespace {
 bool hasXEmbedTray()
 {
     const auto *x11 = qGuiApp->nativeInterface<QNativeInterface::QX11Application>();
-    if (!x11)
+    // The offscreen platform offers the interface too, with no connection behind it.
+    xcb_connection_t *connection = x11 ? x11->connection() : nullptr;
+    if (!connection)
         return false;
-    xcb_connection_t *connection = x11->connection();
     const QByteArray display = qgetenv("DISPLAY");
     const qsizetype dot = display.lastIndexOf('.');
     const QByteArray screen = dot > display.lastIndexOf(':') ? display.mid(dot + 1) : "0";

@@ -2,3 +2,4 @@
 
 Q_LOGGING_CATEGORY(lcBridge, "corvane.bridge", QtInfoMsg)
 Q_LOGGING_CATEGORY(lcUpload, "corvane.upload", QtInfoMsg)
+Q_LOGGING_CATEGORY(lcStatus, "corvane.status", QtInfoMsg)

@@ -8,3 +8,5 @@
 Q_DECLARE_LOGGING_CATEGORY(lcBridge)
 // Why an upload failed, once per failure: no connection, TLS, a timeout, or the dashboard's answer.
 Q_DECLARE_LOGGING_CATEGORY(lcUpload)
+// A bridge with no window tells its status line each time it changes (the journal, for a service).
+Q_DECLARE_LOGGING_CATEGORY(lcStatus)

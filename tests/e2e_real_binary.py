@@ -260,6 +260,51 @@ def wayland_story(scratch, program, player):
     assert bridge.exits(0), "quitting from the tray's menu did not end with status 0"
 
 
+def headless_story(build, scratch, program):
+    """The bridge as a service, with no display and no session bus: it syncs, `--status` tells how,
+    a second service steps aside. A start with a window takes over; once that quits, the service
+    takes the lock back and syncs on. Each line goes up once; SIGTERM ends it with status 0."""
+    home = os.path.join(scratch, "a-service")
+    os.makedirs(os.path.join(home, "run"), mode=0o700)
+    Path(home, ".config/Corvane").mkdir(parents=True)
+    Path(home, ".config/Corvane/Corvane Bridge.conf").write_text(
+        "[General]\nlinkCode=ABC123\nbridgeEnabled=true\n")  # sync on, as the desktop left it
+    log = sandbox.add_log(home)
+    sh("pkill", "-f", "dashboard_standin")
+    dashboard = sandbox.Dashboard(build, scratch)  # with the game (the Wayland story's) running
+    bare = {name: value for name, value in sandbox.app_environment(home).items()
+            if name not in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS")}
+    service = Bridge(program, home, "--headless", environment=bare)
+
+    def status():
+        """What `--status` prints once the log is followed; empty before."""
+        said = subprocess.run([*program, "--status"], env=dict(bare, **HOSTILE), capture_output=True,
+                              text=True)
+        return said.stdout if said.returncode == 0 and f"Log: {log}\n" in said.stdout else ""
+    wait_for("the service following the log", lambda: "Runs headless" in status())
+    append(log, {"seq": "h1"})
+    expect_uploads(dashboard, {"seq": "h1"})
+    wait_for("--status telling it", lambda: re.match(r"Live, last sync .*\nGame: Running\n", status()))
+    assert subprocess.run([*program, "--headless"], env=dict(bare, **HOSTILE)).returncode == 0
+    window = Bridge(program, home)
+    wait_for("the window's bridge syncing", lambda: "Runs with a window" in status())
+    late = Bridge(program, home, "--headless", environment=bare)  # waits too, as the first does
+    append(log, {"seq": "w1"})
+    expect_uploads(dashboard, {"seq": "h1"}, {"seq": "w1"})
+    focus_window()
+    xdotool("key", "ctrl+q")
+    assert window.exits(0), "the window's bridge did not quit with status 0"
+    quit = time.monotonic()
+    wait_for("the service syncing again", lambda: "Runs headless" in status())
+    print(f"The service synced again {time.monotonic() - quit:.1f} s after the window's bridge quit")
+    append(log, {"seq": "h2"})
+    expect_uploads(dashboard, {"seq": "h1"}, {"seq": "w1"}, {"seq": "h2"})
+    for bridge in (service, late):  # one syncing, one waiting
+        bridge.process.terminate()
+        assert bridge.exits(0), "SIGTERM did not end a service with status 0"
+    assert subprocess.run([*program, "--status"], env=dict(bare, **HOSTILE)).returncode == 1
+
+
 def portable_story(build, scratch, archive, root):
     """The portable folder where players run it: in `root`, which has a desktop's libraries and no
     Qt, where every library of every ELF file of it is found, the whole story, with the host's Qt
@@ -282,6 +327,7 @@ def portable_story(build, scratch, archive, root):
     launcher = os.path.join(bundle, "corvane-bridge")
     story(build, scratch, ["/usr/sbin/chroot", root, launcher], root)
     wayland_story(scratch, ["/usr/sbin/chroot", "--userspec=65534:65534", root, launcher], {})
+    headless_story(build, scratch, ["/usr/sbin/chroot", root, launcher])
 
     data = os.path.join(scratch, "data")
     install = ["chroot", root, "env", "-i", f"HOME={scratch}", f"XDG_DATA_HOME={data}",
@@ -311,6 +357,7 @@ def main():
                 program = [os.path.join(build, "corvane-bridge")]
                 story(build, scratch, program)
                 wayland_story(scratch, program, sandbox.Wayland.player)
+                headless_story(build, scratch, program)
         finally:
             subprocess.run(["pkill", "-KILL", "-x", "bindfs"])  # stopped, it would hang clean-up
     print("PASS: the " + ("portable" if portable else "shipped") + " bridge, end to end")

@@ -30,6 +30,13 @@
     </message>
 </context>
 <context>
+    <name>HeadlessBridge</name>
+    <message>
+        <source>Waiting: a bridge with a window syncs</source>
+        <translation>Wartet: eine Bridge mit Fenster gleicht ab</translation>
+    </message>
+</context>
+<context>
     <name>LinkCodeCard</name>
     <message>
         <source>Link code</source>
@@ -123,6 +130,34 @@
             <numerusform>und %n weiterer</numerusform>
             <numerusform>und %n weitere</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Game: %1</source>
+        <translation>Spiel: %1</translation>
+    </message>
+    <message>
+        <source>Log: %1</source>
+        <translation>Protokoll: %1</translation>
+    </message>
+    <message>
+        <source>Last sync: %1</source>
+        <translation>Zuletzt abgeglichen: %1</translation>
+    </message>
+    <message>
+        <source>Last sync: never</source>
+        <translation>Zuletzt abgeglichen: nie</translation>
+    </message>
+    <message>
+        <source>Why: %1</source>
+        <translation>Grund: %1</translation>
+    </message>
+    <message>
+        <source>Runs headless, with no window</source>
+        <translation>Läuft ohne Fenster, als Dienst</translation>
+    </message>
+    <message>
+        <source>Runs with a window</source>
+        <translation>Läuft mit Fenster</translation>
     </message>
 </context>
 <context>
@@ -221,8 +256,24 @@
         <translation>Ohne Fenster im Infobereich starten.</translation>
     </message>
     <message>
-        <source>Usage: %1 [--background] [--help] [--version]</source>
-        <translation>Aufruf: %1 [--background] [--help] [--version]</translation>
+        <source>Sync with no window, tray or display, as a service.</source>
+        <translation>Ohne Fenster, Symbol oder Bildschirm abgleichen, als Dienst.</translation>
+    </message>
+    <message>
+        <source>Tell how the running bridge is doing.</source>
+        <translation>Sagen, wie es der laufenden Bridge geht.</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [--background | --headless | --status] [--help] [--version]</source>
+        <translation>Aufruf: %1 [--background | --headless | --status] [--help] [--version]</translation>
+    </message>
+    <message>
+        <source>Corvane Bridge is not running</source>
+        <translation>Corvane Bridge läuft nicht</translation>
+    </message>
+    <message>
+        <source>Corvane Bridge already runs headless</source>
+        <translation>Corvane Bridge läuft schon als Dienst</translation>
     </message>
 </context>
 </TS>

@@ -30,6 +30,13 @@
     </message>
 </context>
 <context>
+    <name>HeadlessBridge</name>
+    <message>
+        <source>Waiting: a bridge with a window syncs</source>
+        <translation>En attente : un pont avec fenêtre synchronise</translation>
+    </message>
+</context>
+<context>
     <name>LinkCodeCard</name>
     <message>
         <source>Link code</source>
@@ -123,6 +130,34 @@
             <numerusform>et %n autre</numerusform>
             <numerusform>et %n autres</numerusform>
         </translation>
+    </message>
+    <message>
+        <source>Game: %1</source>
+        <translation>Jeu : %1</translation>
+    </message>
+    <message>
+        <source>Log: %1</source>
+        <translation>Journal : %1</translation>
+    </message>
+    <message>
+        <source>Last sync: %1</source>
+        <translation>Dernière synchronisation : %1</translation>
+    </message>
+    <message>
+        <source>Last sync: never</source>
+        <translation>Dernière synchronisation : jamais</translation>
+    </message>
+    <message>
+        <source>Why: %1</source>
+        <translation>Raison : %1</translation>
+    </message>
+    <message>
+        <source>Runs headless, with no window</source>
+        <translation>Fonctionne sans fenêtre, comme service</translation>
+    </message>
+    <message>
+        <source>Runs with a window</source>
+        <translation>Fonctionne avec une fenêtre</translation>
     </message>
 </context>
 <context>
@@ -221,8 +256,24 @@
         <translation>Démarrer sans fenêtre, dans la zone de notification.</translation>
     </message>
     <message>
-        <source>Usage: %1 [--background] [--help] [--version]</source>
-        <translation>Utilisation : %1 [--background] [--help] [--version]</translation>
+        <source>Sync with no window, tray or display, as a service.</source>
+        <translation>Synchroniser sans fenêtre, icône ni écran, comme service.</translation>
+    </message>
+    <message>
+        <source>Tell how the running bridge is doing.</source>
+        <translation>Dire où en est le pont en cours.</translation>
+    </message>
+    <message>
+        <source>Usage: %1 [--background | --headless | --status] [--help] [--version]</source>
+        <translation>Utilisation : %1 [--background | --headless | --status] [--help] [--version]</translation>
+    </message>
+    <message>
+        <source>Corvane Bridge is not running</source>
+        <translation>Corvane Bridge ne fonctionne pas</translation>
+    </message>
+    <message>
+        <source>Corvane Bridge already runs headless</source>
+        <translation>Corvane Bridge fonctionne déjà comme service</translation>
     </message>
 </context>
 </TS>
