@@ -1,7 +1,7 @@
 # The two commands a newcomer needs: `make run` and `make test`. Everything else is plain CMake presets.
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 
-.PHONY: deps run test test-default test-sanitize package-check test-debian13 test-budget test-portable portable bench footprint footprint-portable clean
+.PHONY: deps run test test-default test-sanitize package-check test-debian13 test-budget test-portable portable bench footprint footprint-portable footprint-headless clean
 
 deps:
 	@scripts/install-deps.sh
@@ -55,6 +55,12 @@ bench: deps
 # The portable folder beside the Debian package's build: size, first frame, memory.
 footprint-portable: portable
 	$(SUDO) /usr/bin/python3 bench/footprint.py build/default --portable build/portable/corvane-bridge-*-linux-x86_64.tar.xz
+
+# A headless bridge beside a bare QCoreApplication making one HTTPS POST: memory, CPU while waiting.
+footprint-headless: deps
+	cmake --preset default
+	cmake --build --preset default
+	$(SUDO) /usr/bin/python3 bench/footprint.py build/default --headless
 
 footprint: deps
 	cmake --preset default

@@ -1,10 +1,8 @@
 #include "ApplicationShell.h"
 
 #include <QCoreApplication>
-#include <QLibraryInfo>
 #include <QSystemTrayIcon>
 #include <QTimer>
-#include <QTranslator>
 
 using namespace std::chrono_literals;
 
@@ -12,21 +10,6 @@ ApplicationShell::ApplicationShell(WindowSetFactory makeWindows, const LoginItem
     : QObject(parent), m_makeWindows(std::move(makeWindows)), m_loginItem(loginItem)
 {
     connect(&m_trayHost, &TrayHost::arrived, this, &ApplicationShell::showTrayIcon);
-}
-
-// Ours, and Qt's own for the texts Qt shows (the command line's help, the standard dialogs).
-void ApplicationShell::useThePlayersLanguage()
-{
-    const std::pair<QString, QString> catalogues[] = {
-        {QStringLiteral("corvane-bridge"), QStringLiteral(":/i18n")},
-        {QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)}};
-    for (const auto &[name, folder] : catalogues) {
-        auto *translator = new QTranslator(QCoreApplication::instance());
-        if (translator->load(QLocale(), name, QStringLiteral("_"), folder))
-            QCoreApplication::installTranslator(translator);
-        else
-            delete translator;
-    }
 }
 
 bool ApplicationShell::start(Start how)

@@ -26,9 +26,6 @@ public:
     // The windows go before the model they show.
     ~ApplicationShell() override { delete m_windows; }
 
-    // Shows every text in the language the player's session asks for, where the bridge has it.
-    static void useThePlayersLanguage();
-
     // False when the window was asked for and could not be built.
     bool start(Start how);
     // What a second start of the bridge and a click on the tray icon ask for: a window, in front. On

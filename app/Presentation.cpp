@@ -1,12 +1,30 @@
 #include "Presentation.h"
 
+#include <QCoreApplication>
+#include <QLibraryInfo>
 #include <QTextBoundaryFinder>
+#include <QTranslator>
 
 #include <cmath>
 
 #include "Int64.h"
 
 using namespace Qt::StringLiterals;
+
+// Ours, and Qt's own for the texts Qt shows (the command line's help, the standard dialogs).
+void Presentation::useThePlayersLanguage()
+{
+    const std::pair<QString, QString> catalogues[] = {
+        {QStringLiteral("corvane-bridge"), QStringLiteral(":/i18n")},
+        {QStringLiteral("qtbase"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)}};
+    for (const auto &[name, folder] : catalogues) {
+        auto *translator = new QTranslator(QCoreApplication::instance());
+        if (translator->load(QLocale(), name, QStringLiteral("_"), folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+}
 
 QString Presentation::statusLine(const Status &status, const QLocale &locale)
 {

@@ -51,6 +51,9 @@ public:
         std::optional<QString> failureReason = {};
     };
 
+    // Shows every text in the language the player's session asks for, where the bridge has it.
+    static void useThePlayersLanguage();
+
     static QString statusLine(const Status &status, const QLocale &locale = QLocale());
     static Tone statusTone(const Status &status);
     // Why the upload failed, while the status line says it did; empty otherwise.

@@ -6,6 +6,8 @@
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QLocalSocket>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QThread>
 
 using namespace Qt::StringLiterals;
@@ -75,6 +77,15 @@ SingleInstance::SingleInstance(const QStringList &folders, QObject *parent)
             connect(knock, &QLocalSocket::readyRead, this, [this, knock] { answer(knock); });
         }
     });
+}
+
+QStringList SingleInstance::foldersOfThisUser()
+{
+    return {QFileInfo(QSettings().fileName()).path(),
+            !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")
+                ? QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
+                : QString(),
+            QStandardPaths::writableLocation(QStandardPaths::CacheLocation)};
 }
 
 void SingleInstance::answerAs(Kind kind, std::function<QString()> status)

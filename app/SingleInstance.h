@@ -37,6 +37,8 @@ public:
     // `folders`, private to the user, in order of preference: the lock and the socket live in the
     // first where a lock can be written (the settings folder, else the runtime or a cache folder).
     explicit SingleInstance(const QStringList &folders, QObject *parent = nullptr);
+    // One bridge per settings file, whatever the environment says of the runtime folder.
+    static QStringList foldersOfThisUser();
 
     // What this bridge is, and how it tells its state, for the knocks it answers.
     void answerAs(Kind kind, std::function<QString()> status);

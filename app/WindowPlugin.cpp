@@ -10,8 +10,7 @@ WindowSet *loadWindows(AppModel &model, QObject *parent)
 {
     const QDir here(QCoreApplication::applicationDirPath());
     QStringList errors;
-    for (const QString &folder :
-         {here.path(), here.filePath(QStringLiteral(CORVANE_WINDOW_PLUGIN_FROM_BIN))}) {
+    for (const QString &folder : {here.path(), here.filePath(QStringLiteral(CORVANE_PRIVATE_DIR_FROM_BIN))}) {
         QPluginLoader loader(folder + QStringLiteral("/corvane-bridge-window"));
         if (auto *plugin = qobject_cast<WindowPlugin *>(loader.instance()))
             return plugin->createWindows(model, parent);

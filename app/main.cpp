@@ -1,7 +1,8 @@
 #include "AppIdentity.h"
 #include "ApplicationShell.h"
-#include "HeadlessBridge.h"
+#include "Logging.h"
 #include "SingleInstance.h"
+#include "TerminationSignals.h"
 #include "WindowPlugin.h"
 
 #include <QApplication>
@@ -10,16 +11,13 @@
 #include <QFileInfo>
 #include <QIcon>
 #include <QSettings>
-#include <QSocketNotifier>
 #include <QStandardPaths>
 
 #include <cstdio>
 
-#ifdef Q_OS_UNIX
-#include <csignal>
-#include <sys/socket.h>
+#include <cerrno>
+#include <cstring>
 #include <unistd.h>
-#endif
 
 namespace {
 
@@ -42,7 +40,7 @@ std::optional<Mode> readCommandLine(int &argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     AppIdentity::apply();
-    ApplicationShell::useThePlayersLanguage();
+    Presentation::useThePlayersLanguage();
     QCommandLineParser options;
     options.setApplicationDescription(
         QCoreApplication::translate("main", "Links your running game to your Corvane dashboard."));
@@ -74,50 +72,19 @@ std::optional<Mode> readCommandLine(int &argc, char **argv)
                                      : Mode::window;
 }
 
-// One bridge per settings file, whatever the environment says of the runtime folder.
-QStringList lockFolders()
-{
-    return {QFileInfo(QSettings().fileName()).path(),
-            !qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR")
-                ? QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
-                : QString(),
-            QStandardPaths::writableLocation(QStandardPaths::CacheLocation)};
-}
-
 void say(const QString &line)
 {
     std::fprintf(stderr, "%s\n", qPrintable(line));
 }
-
-#ifdef Q_OS_UNIX
-// SIGTERM (the service being stopped, the session ending) and SIGINT end the bridge as Quit does,
-// with status 0. A signal handler may only write to a socket; the event loop reads it.
-void quitOnTerminationSignals()
-{
-    static int wakeUp[2];
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, wakeUp) != 0)
-        return;
-    auto *notifier = new QSocketNotifier(wakeUp[1], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, QCoreApplication::instance(),
-                     &QCoreApplication::quit);
-    struct sigaction action = {};
-    action.sa_handler = [](int) { [[maybe_unused]] const auto written = ::write(wakeUp[0], "", 1); };
-    ::sigemptyset(&action.sa_mask);
-    ::sigaction(SIGTERM, &action, nullptr);
-    ::sigaction(SIGINT, &action, nullptr);
-}
-#else
-void quitOnTerminationSignals() {}
-#endif
 
 // Asks the running bridge how it goes; it needs no display and starts nothing.
 int tellStatus(int &argc, char **argv)
 {
     QCoreApplication app(argc, argv);
     AppIdentity::apply();
-    ApplicationShell::useThePlayersLanguage();
+    Presentation::useThePlayersLanguage();
     const std::optional<SingleInstance::Answer> answer =
-        SingleInstance(lockFolders()).ask(SingleInstance::Request::status);
+        SingleInstance(SingleInstance::foldersOfThisUser()).ask(SingleInstance::Request::status);
     if (!answer) {
         say(QCoreApplication::translate("main", "Corvane Bridge is not running"));
         return EXIT_FAILURE;
@@ -126,29 +93,18 @@ int tellStatus(int &argc, char **argv)
     return EXIT_SUCCESS;
 }
 
-// The model and its sync cycle with no window, tray or display, as a service of the player's session.
-int runHeadless(int &argc, char **argv)
+// The bridge with no window becomes the executable that loads no GUI library, to use no more memory
+// than a service needs.
+int runHeadless(char **argv)
 {
-    QCoreApplication app(argc, argv);
-    AppIdentity::apply();
-    ApplicationShell::useThePlayersLanguage();
-    quitOnTerminationSignals();
-    SingleInstance instance(lockFolders());
-    HeadlessBridge bridge(instance);
-    switch (instance.claim(SingleInstance::Request::headless)) {
-    case SingleInstance::Claim::ours:
-        bridge.sync();
-        break;
-    case SingleInstance::Claim::waiting:
-        bridge.wait();
-        break;
-    case SingleInstance::Claim::forwarded:
-        say(QCoreApplication::translate("main", "Corvane Bridge already runs headless"));
-        return EXIT_SUCCESS;
-    case SingleInstance::Claim::unanswered:
-        return EXIT_FAILURE;
+    const QDir here(QCoreApplication::applicationDirPath());
+    for (const QString &folder : {here.path(), here.filePath(QStringLiteral(CORVANE_PRIVATE_DIR_FROM_BIN))}) {
+        const QByteArray program = QFile::encodeName(folder + QStringLiteral("/corvane-bridge-headless"));
+        argv[0] = const_cast<char *>(program.constData());
+        ::execv(program.constData(), argv);
     }
-    return app.exec();
+    qCCritical(lcBridge) << "cannot start corvane-bridge-headless:" << std::strerror(errno);
+    return EXIT_FAILURE;
 }
 
 } // namespace
@@ -160,16 +116,18 @@ int main(int argc, char *argv[])
         return 2;
     if (*mode == Mode::status)
         return tellStatus(argc, argv);
-    if (*mode == Mode::headless)
-        return runHeadless(argc, argv);
+    if (*mode == Mode::headless) {
+        QCoreApplication app(argc, argv); // where this executable is
+        return runHeadless(argv);
+    }
     QApplication app(argc, argv);
     AppIdentity::apply();
-    ApplicationShell::useThePlayersLanguage();
+    Presentation::useThePlayersLanguage();
     QGuiApplication::setApplicationDisplayName(AppIdentity::name());
     QGuiApplication::setDesktopFileName(AppIdentity::id());
     quitOnTerminationSignals();
 
-    SingleInstance instance(lockFolders());
+    SingleInstance instance(SingleInstance::foldersOfThisUser());
     switch (instance.claim(SingleInstance::Request::show)) {
     case SingleInstance::Claim::ours:
         break;

@@ -5,6 +5,8 @@ on the same software renderer), in the same run on the same machine, and prints 
   sudo bench/footprint.py [BUILD_DIR]      (default build/default; needs root for its sandbox)
   sudo bench/footprint.py BUILD_DIR --portable ARCHIVE
                                           the portable folder beside the Debian package's build
+  sudo bench/footprint.py BUILD_DIR --headless
+                                          a headless bridge beside a bare QCoreApplication's POST
 
 Everything runs in the tests' sandbox (tests/support/sandbox.py): a private desktop with a window
 manager and a tray, corvane.app is 127.0.0.1 there, and a stand-in dashboard answers with a
@@ -215,6 +217,39 @@ def portable(build, archive):
         print(f"| {name} | {deb:.1f} {unit} | {mine:.1f} {unit} ({(mine / deb - 1) * 100:+.1f} %) | within 10 % |")
 
 
+def headless(app, build, scratch):
+    """A headless bridge beside its floor (a bare QCoreApplication that made one HTTPS POST): memory
+    once each has posted over TLS; and the bridge's CPU over 60 s while it waits for the game."""
+    dashboard = sandbox.Dashboard(build, scratch)
+    floor = subprocess.Popen([os.path.join(build, "bench/bench_floor_headless")], stdout=subprocess.PIPE,
+                             text=True, env=environment(make_home(scratch, "headless-floor")[0]))
+    assert floor.stdout.readline().startswith("posted: 200"), "the floor's POST failed"
+    time.sleep(2)
+    rss = {"floor": resident_mib(floor.pid)}
+    floor.kill()
+    home, log = make_home(scratch, "headless")
+    shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3"))
+    game = subprocess.Popen([os.path.join(scratch, "TransportFever3"), "infinity"])
+    bridge = Process([app, "--headless"], home)
+    before = len(dashboard.uploads())
+    while len(dashboard.uploads()) == before:
+        with open(log, "a") as f:
+            f.write('[game] @CRVN@ {"seq":1,"balance":1000,"lines":3}\n')
+        time.sleep(1)
+    time.sleep(2)
+    rss["bridge"] = resident_mib(bridge.popen.pid)
+    bridge.stop()
+    game.kill()
+    dashboard.process.kill()
+    _, cpu = idle([app, "--headless"], make_home(scratch, "headless-waiting")[0])
+    print(f"Measured {time.strftime('%Y-%m-%d')} on {os.cpu_count()} cores; no display for either.\n")
+    print("| measure | floor | headless bridge | goal |")
+    print("|---|---|---|---|")
+    print(f"| resident memory after an upload over TLS | {rss['floor']:.1f} MiB | {rss['bridge']:.1f} MiB "
+          f"({rss['bridge'] - rss['floor']:+.1f} MiB) | within 4 MiB of the floor |")
+    print(f"| CPU over 60 s, sync on, no game | | {cpu * 1000:.0f} ms ({cpu / 60 * 100:.3f} %) | under 0.05 % of one core |")
+
+
 def main():
     build = os.path.abspath(sys.argv[1] if len(sys.argv) > 1 else "build/default")
     try:
@@ -223,6 +258,12 @@ def main():
         sys.exit(f"footprint.py: {why}")
     if len(sys.argv) > 3 and sys.argv[2] == "--portable":
         portable(build, os.path.abspath(sys.argv[3]))
+        return
+    if len(sys.argv) > 2 and sys.argv[2] == "--headless":
+        scratch = tempfile.mkdtemp(prefix="corvane-footprint-")
+        sandbox.prepare(build, scratch)
+        headless(os.path.join(build, "corvane-bridge"), build, scratch)
+        shutil.rmtree(scratch, ignore_errors=True)
         return
     app = os.path.join(build, "corvane-bridge")
     floor = os.path.join(build, "bench/bench_floor")

@@ -65,13 +65,11 @@ mkdir -p "$top/translations"
 cp "$(qtpaths6 --query QT_INSTALL_TRANSLATIONS 2>/dev/null || echo /usr/share/qt6/translations)"/qtbase_{de,fr}.qm \
     "$top/translations/" 2>/dev/null || true
 
-cat >"$top/bin/qt.conf" <<'EOF'
-[Paths]
-Prefix = ..
-Plugins = plugins
-QmlImports = qml
-Translations = translations
-EOF
+# Beside each executable (Qt reads qt.conf from the program's folder): where the bundle's Qt is.
+for program in "$top/bin/corvane-bridge" "$top"/lib/*/corvane-bridge/corvane-bridge-headless; do
+    printf '[Paths]\nPrefix = %s\nPlugins = plugins\nQmlImports = qml\nTranslations = translations\n' \
+        "$(realpath -m --relative-to="$(dirname "$program")" "$top")" >"$(dirname "$program")/qt.conf"
+done
 
 # Every library an ELF file of the bundle needs, but those left to the system (and so what only they
 # need), copied into lib/.

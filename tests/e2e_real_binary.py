@@ -278,13 +278,13 @@ def headless_story(build, scratch, program):
 
     def status():
         """What `--status` prints once the log is followed; empty before."""
-        said = subprocess.run([*program, "--status"], env=dict(bare, **HOSTILE), capture_output=True,
-                              text=True)
+        said = subprocess.run([*program, "--status"], env=dict(bare, **HOSTILE), text=True,
+                              capture_output=True)
         return said.stdout if said.returncode == 0 and f"Log: {log}\n" in said.stdout else ""
     wait_for("the service following the log", lambda: "Runs headless" in status())
     append(log, {"seq": "h1"})
     expect_uploads(dashboard, {"seq": "h1"})
-    wait_for("--status telling it", lambda: re.match(r"Live, last sync .*\nGame: Running\n", status()))
+    wait_for("--status telling it", lambda: re.match("Live, last sync .*\nGame: Running", status()))
     assert subprocess.run([*program, "--headless"], env=dict(bare, **HOSTILE)).returncode == 0
     window = Bridge(program, home)
     wait_for("the window's bridge syncing", lambda: "Runs with a window" in status())
@@ -296,7 +296,7 @@ def headless_story(build, scratch, program):
     assert window.exits(0), "the window's bridge did not quit with status 0"
     quit = time.monotonic()
     wait_for("the service syncing again", lambda: "Runs headless" in status())
-    print(f"The service synced again {time.monotonic() - quit:.1f} s after the window's bridge quit")
+    print(f"The service synced again {time.monotonic() - quit:.1f} s after the window's quit")
     append(log, {"seq": "h2"})
     expect_uploads(dashboard, {"seq": "h1"}, {"seq": "w1"}, {"seq": "h2"})
     for bridge in (service, late):  # one syncing, one waiting
@@ -332,12 +332,17 @@ def portable_story(build, scratch, archive, root):
     data = os.path.join(scratch, "data")
     install = ["chroot", root, "env", "-i", f"HOME={scratch}", f"XDG_DATA_HOME={data}",
                "PATH=/usr/bin:/bin", os.path.join(bundle, "install")]
-    sh(*install)
+    sh(*install, "--service")
     entry = Path(data, "applications/app.corvane.Bridge.desktop")
     sh("desktop-file-validate", entry)
     assert f'Exec="{launcher}"' in entry.read_text().splitlines(), entry.read_text()
+    unit = Path(scratch, ".config/systemd/user/corvane-bridge.service")
+    assert f'ExecStart="{launcher}" --headless' in unit.read_text().splitlines(), unit.read_text()
+    runtime = dict(os.environ, XDG_RUNTIME_DIR=os.path.join(scratch, "run"))
+    sh("systemd-analyze", "--user", "verify", "--man=no", unit, env=runtime)
     sh(*install, "--uninstall")
-    assert not [path for path in Path(data).rglob("*") if path.is_file()], "left by --uninstall"
+    left = [path for top in (data, unit.parent) for path in Path(top).rglob("*") if path.is_file()]
+    assert not left, f"left by --uninstall: {left}"
 
 
 def main():

@@ -42,7 +42,7 @@ private slots:
         QVERIFY(window->grabWindow() != unfocused);
 
         QLocale::setDefault(QLocale::German);
-        ApplicationShell::useThePlayersLanguage();
+        Presentation::useThePlayersLanguage();
         QVERIFY(windows.openWindow());
         window = windows.windows().last();
         model.setLinkCode("ABCDEF123456");

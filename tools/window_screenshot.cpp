@@ -3,7 +3,7 @@
 
 #include "AppIdentity.h"
 #include "AppModel.h"
-#include "ApplicationShell.h"
+#include "Presentation.h"
 #include "HttpsTestServer.h"
 #include "QuickWindowSet.h"
 
@@ -20,7 +20,7 @@ int main(int argc, char *argv[])
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     AppIdentity::apply();
-    ApplicationShell::useThePlayersLanguage();
+    Presentation::useThePlayersLanguage();
     if (argc != 2)
         qFatal("usage: window_screenshot OUTPUT.png");
     QTemporaryDir dir;

@@ -1,0 +1,5 @@
+#pragma once
+
+// SIGTERM (the service being stopped, the session ending) and SIGINT end the bridge as Quit does,
+// with status 0. Call once the application object exists.
+void quitOnTerminationSignals();
