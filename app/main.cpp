@@ -72,11 +72,6 @@ std::optional<Mode> readCommandLine(int &argc, char **argv)
                                      : Mode::window;
 }
 
-void say(const QString &line)
-{
-    std::fprintf(stderr, "%s\n", qPrintable(line));
-}
-
 // Asks the running bridge how it goes; it needs no display and starts nothing.
 int tellStatus(int &argc, char **argv)
 {
@@ -85,12 +80,11 @@ int tellStatus(int &argc, char **argv)
     Presentation::useThePlayersLanguage();
     const std::optional<SingleInstance::Answer> answer =
         SingleInstance(SingleInstance::foldersOfThisUser()).ask(SingleInstance::Request::status);
-    if (!answer) {
-        say(QCoreApplication::translate("main", "Corvane Bridge is not running"));
-        return EXIT_FAILURE;
-    }
-    std::fputs(qPrintable(answer->status), stdout);
-    return EXIT_SUCCESS;
+    std::fputs(answer
+                   ? qPrintable(answer->status)
+                   : qPrintable(QCoreApplication::translate("main", "Corvane Bridge is not running") + u'\n'),
+               stdout);
+    return answer ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
 // The bridge with no window becomes the executable that loads no GUI library, to use no more memory
