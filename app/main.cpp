@@ -80,10 +80,10 @@ int tellStatus(int &argc, char **argv)
     Presentation::useThePlayersLanguage();
     const std::optional<SingleInstance::Answer> answer =
         SingleInstance(SingleInstance::foldersOfThisUser()).ask(SingleInstance::Request::status);
-    std::fputs(answer
-                   ? qPrintable(answer->status)
-                   : qPrintable(QCoreApplication::translate("main", "Corvane Bridge is not running") + u'\n'),
-               stdout);
+    const QString said = answer
+                             ? answer->status
+                             : QCoreApplication::translate("main", "Corvane Bridge is not running") + u'\n';
+    std::fputs(qPrintable(said), stdout);
     return answer ? EXIT_SUCCESS : EXIT_FAILURE;
 }
 
