@@ -66,7 +66,7 @@ cp "$(qtpaths6 --query QT_INSTALL_TRANSLATIONS 2>/dev/null || echo /usr/share/qt
     "$top/translations/" 2>/dev/null || true
 
 # Beside each executable (Qt reads qt.conf from the program's folder): where the bundle's Qt is.
-for program in "$top/bin/corvane-bridge" "$top"/lib/*/corvane-bridge/corvane-bridge-headless; do
+for program in "$top/bin/corvane-bridge" "$(find "$top/lib" -name corvane-bridge-headless)"; do
     printf '[Paths]\nPrefix = %s\nPlugins = plugins\nQmlImports = qml\nTranslations = translations\n' \
         "$(realpath -m --relative-to="$(dirname "$program")" "$top")" >"$(dirname "$program")/qt.conf"
 done
