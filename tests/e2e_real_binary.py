@@ -223,6 +223,7 @@ def wayland_story(scratch, program, player):
     sh("pkill", "-f", "TransportFever3")
     linux_build = shutil.copy("/bin/sleep", os.path.join(scratch, "TransportFever3"))
     subprocess.Popen([linux_build, "infinity"], **desktop.player)
+    os.remove(linux_build)  # Steam updated it under the running game: its executable "(deleted)"
     bridge = Bridge(program, None, "--background", environment=desktop.environment, **player)
     time.sleep(5)  # the panel comes up after the bridge, as at login
     desktop.start(["waybar", "-c", os.path.join(desktop.home, "waybar")])

@@ -1,5 +1,6 @@
 // Guards against: a log other than the newest taken (an install, a library or a Proton prefix missed, a
-// broken or huge library file trusted). Look-alikes of the game: the end-to-end test runs them.
+// broken or huge library file trusted, a pipe named like a log chosen). Look-alikes of the game: the
+// end-to-end test runs them.
 
 #include "GameWatcher.h"
 #include "Table.h"
@@ -7,6 +8,8 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+
+#include <sys/stat.h>
 
 namespace {
 
@@ -17,12 +20,13 @@ const QString prefix = "/steamapps/compatdata/3493540/pfx/drive_c/Program Files 
 const QString rootVdf = steam + "/steamapps/libraryfolders.vdf";
 
 // A file of a fake home: a log modified `age` seconds before now, or a library file with `text`
-// ($HOME in it stands for the home).
+// ($HOME in it stands for the home), or a named pipe.
 struct File
 {
     QString path;
     int age = 0;
     QByteArray text = {};
+    bool pipe = false;
 };
 using Home = QList<File>;
 
@@ -59,6 +63,7 @@ private slots:
             nat("2", flatpak));
         row("a newer Proton prefix", {{nat("1"), 10}, {pfx("2"), 5}}, pfx("2"));
         row("a newer native log", {{nat("1"), 5}, {pfx("2"), 10}}, nat("1"));
+        row("a newer pipe named like a log, never read", {{nat("1"), 10}, {nat("2"), 0, {}, true}}, nat("1"));
         row("a library elsewhere", {{nat("1"), 10}, {pfx("3", lib), 5}, {rootVdf, 0, library}},
             pfx("3", lib));
         row("the older library file", {{pfx("3", lib), 5}, {rootVdf, 0, R"("l" { "1" "$HOME/games/lib" })"}},
@@ -77,6 +82,10 @@ private slots:
         for (const File &file : home) {
             const QString path = root.filePath(file.path);
             QVERIFY(root.mkpath(QFileInfo(path).path()));
+            if (file.pipe) { // made now, so the newest
+                QVERIFY(::mkfifo(QFile::encodeName(path), 0600) == 0);
+                continue;
+            }
             QFile f(path);
             QVERIFY(f.open(QIODevice::WriteOnly) &&
                     f.write(QByteArray(file.text).replace("$HOME", QFile::encodeName(root.path()))) >= 0);
