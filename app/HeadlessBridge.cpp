@@ -9,7 +9,10 @@ HeadlessBridge::HeadlessBridge(SingleInstance &instance, QObject *parent)
 {
     m_instance.answerAs(SingleInstance::Kind::headless, [this] { return m_presentation.report(true); });
     connect(&m_instance, &SingleInstance::takeOverRequested, this, &HeadlessBridge::wait);
-    connect(&m_presentation, &Presentation::statusChanged, this, &HeadlessBridge::tell);
+    connect(&m_presentation, &Presentation::statusChanged, this, [this] {
+        if (m_model)
+            tell(m_presentation.statusLine());
+    });
     m_retry.setInterval(1s);
     connect(&m_retry, &QTimer::timeout, this, [this] {
         if (m_instance.tryLock())
@@ -30,15 +33,13 @@ void HeadlessBridge::wait()
     m_model.reset(); // what it has in flight ends unheard
     m_presentation.setModel(nullptr);
     m_instance.release();
-    m_told = tr("Waiting: a bridge with a window syncs");
-    qCInfo(lcStatus).noquote() << m_told;
+    tell(tr("Waiting: a bridge with a window syncs"));
     m_retry.start();
 }
 
-void HeadlessBridge::tell()
+void HeadlessBridge::tell(const QString &line)
 {
-    const QString line = m_presentation.statusLine();
-    if (!m_model || line == m_told)
+    if (line == m_told)
         return;
     m_told = line;
     qCInfo(lcStatus).noquote() << line;

@@ -25,7 +25,8 @@ public:
     void wait();
 
 private:
-    void tell();
+    // Says `line` on the journal, unless it was the last thing said.
+    void tell(const QString &line);
 
     SingleInstance &m_instance;
     std::unique_ptr<AppModel> m_model; // while it syncs; a new one reads the settings anew

@@ -117,10 +117,8 @@ SingleInstance::Claim SingleInstance::claim(Request request)
 {
     // A bridge that had to lock a later folder (an earlier one was read-only when it started) answers
     // there, also once the earlier one can hold a lock again.
-    for (const QString &folder : std::as_const(m_folders))
-        if (!folder.isEmpty())
-            if (const std::optional<Answer> answer = knock(folder, request))
-                return answered(request, *answer);
+    if (const std::optional<Answer> answer = ask(request))
+        return answered(request, *answer);
     for (const QString &folder : std::as_const(m_folders))
         if (const std::optional<Claim> claimed = claimIn(folder, request))
             return *claimed;

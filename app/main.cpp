@@ -1,6 +1,7 @@
 #include "AppIdentity.h"
 #include "ApplicationShell.h"
 #include "Logging.h"
+#include "PrivateFolders.h"
 #include "SingleInstance.h"
 #include "TerminationSignals.h"
 #include "WindowPlugin.h"
@@ -91,8 +92,7 @@ int tellStatus(int &argc, char **argv)
 // than a service needs.
 int runHeadless(char **argv)
 {
-    const QDir here(QCoreApplication::applicationDirPath());
-    for (const QString &folder : {here.path(), here.filePath(QStringLiteral(CORVANE_PRIVATE_DIR_FROM_BIN))}) {
+    for (const QString &folder : privateFolders()) {
         const QByteArray program = QFile::encodeName(folder + QStringLiteral("/corvane-bridge-headless"));
         argv[0] = const_cast<char *>(program.constData());
         ::execv(program.constData(), argv);
