@@ -76,5 +76,5 @@ inline void tick(AppModel &model, void (AppModel::*signal)() = &AppModel::gameRu
 {
     QSignalSpy spy(&model, signal);
     model.start();
-    QVERIFY(spy.wait(10000));
+    QVERIFY(spy.wait(30000)); // an upload's TLS handshake, beside the end-to-end test's desktops
 }
