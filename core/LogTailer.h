@@ -10,19 +10,18 @@
 // Follows the game's log as it grows and hands back the payload of the newest complete
 // "@CRVN@" marker line appended since the previous poll.
 //
-// A poll scans the append backwards from its end and reads at most a few MiB of it, however large it
-// is, so the window never waits on the log. Lines are split at the byte 0x0A and decoded as UTF-8 one
-// by one, so a broken line never takes a valid one with it. A line longer than the limit is ignored
-// whole, also when it arrives over several polls. A log replaced by another file (rotated, or written
-// anew) is read from its start.
+// A poll reads the append in one read, of its last few MiB at most however large it is, so the window
+// never waits on the log. Lines are split at the byte 0x0A and decoded as UTF-8 one by one, so a broken
+// line never takes a valid one with it. A line longer than the limit is ignored whole, also when it
+// arrives over several polls. A log replaced by another file (rotated, or written anew) is read from
+// its start.
 class LogTailer
 {
 public:
     struct Limits
     {
-        qsizetype maxLineBytes = 1024 * 1024;  // a longer line is ignored
-        qint64 blockBytes = 64 * 1024;         // how much one read takes
-        qint64 maxScanBytes = 4 * 1024 * 1024; // how far back from the end a poll looks at most
+        qsizetype maxLineBytes = 32 * 1024; // a longer line is ignored
+        qint64 maxScanBytes = 64 * 1024;    // how far back from the end a poll reads at most
     };
 
     LogTailer() = default;
@@ -38,11 +37,14 @@ public:
 
 private:
     void forgetUnfinishedLine();
+    std::optional<QString> newestPayload(QByteArrayView lines, bool firstLineTooLong) const;
 
     Limits m_limits;
     std::optional<QString> m_path;
     std::optional<FileIdentity> m_file; // which file the offset belongs to
     qint64 m_offset = 0;
-    QByteArray m_carry;              // start of a line whose line feed has not arrived yet
-    bool m_skippingLongLine = false; // inside a line already longer than maxLineBytes
+    // The line whose line feed has not arrived yet: its bytes so far, or none once it is longer than
+    // maxLineBytes, and then it is skipped whole.
+    QByteArray m_carry;
+    bool m_carryTooLong = false;
 };
