@@ -99,8 +99,10 @@ void AppModel::setBridgeEnabled(bool enabled)
     store(m_bridgeEnabled, enabled, &AppModel::bridgeEnabledChanged);
     persist(bridgeEnabledKey, enabled);
     if (enabled) {
-        lookUpLog();
+        m_logDue = LogWork::lookUp;
+        tick(); // so the log is followed from about now, not from the next tick
     } else {
+        m_logDue = LogWork::none;
         m_unsent.forget();
         stopFollowing();
     }
@@ -139,98 +141,93 @@ void AppModel::start()
     QMetaObject::invokeMethod(this, &AppModel::tick, Qt::QueuedConnection);
 }
 
-// One tick, in order: the game check; then, while sync is on with a valid code, a lookup of the log
-// where one is due; then a poll of the log and an upload. The game check and the upload run off this
-// thread, so a tick may begin while another waits; `m_busy` keeps polls and uploads one at a time.
+// One tick, top to bottom: the game check; then, while syncing, a lookup of the log where one is due,
+// a poll of it where one is due, and the upload of what the poll gave, or of a payload owed since a
+// failed try. The check and the lookup run off this thread, and so does the upload, so a tick may
+// find the work of an earlier one still under way (`m_busy`): it then leaves the log to the next tick
+// after it, and what is due waits in `m_logDue`.
 void AppModel::tick()
 {
     whenReady(this, QtConcurrent::run(m_collaborators.isGameRunning), [this](bool running) {
-        const bool wasRunning = m_gameRunning;
-        store(m_gameRunning, running, &AppModel::gameRunningChanged);
-        if (!syncing())
+        noteGame(running);
+        if (!syncing() || m_busy)
             return;
-        // What the game wrote since the last poll, its final figures among them, still goes up.
-        if (wasRunning && !running)
-            m_lastWordsDue = true;
-        if (m_lookingUp) // it polls once it has answered
-            return;
-        // The game has just started, so its log may be a new one; or no log was found yet, as on a
-        // first game session, where the game creates it after it starts.
-        if (running && (!wasRunning || !followedLog()))
-            lookUpLog([this] {
-                if (syncing())
-                    sendNewest(true);
-            });
-        else
-            sendNewest(running || m_lastWordsDue);
+        m_busy = true;
+        followNewestLogIfDue([this] { uploadNewest([this] { m_busy = false; }); });
     });
 }
 
-// One lookup at a time, off this thread: the window, the tray and Quit never wait for it. A tick
-// while it runs polls nothing: the log is followed from where the lookup found its end, so what the
-// game writes meanwhile is read by the next poll.
-void AppModel::lookUpLog(std::function<void()> then)
+void AppModel::noteGame(bool running)
 {
-    if (m_lookingUp)
+    const bool wasRunning = m_gameRunning;
+    store(m_gameRunning, running, &AppModel::gameRunningChanged);
+    if (!syncing())
         return;
-    m_lookingUp = true;
+    // The game has just started, so its log may be a new one; or no log was found yet, as on a first
+    // game session, where the game creates it after it starts.
+    if (running && (!wasRunning || !followedLog()))
+        m_logDue = LogWork::lookUp;
+    // Read while it runs, and once after it stops: what it wrote last, its final figures among them.
+    else if (running || wasRunning)
+        m_logDue = std::max(m_logDue, LogWork::poll);
+}
+
+// The lookup runs on a thread of its own: the window, the tray and Quit never wait for it. The log is
+// followed from where the lookup found its end, so what the game writes meanwhile is read by the poll
+// after it.
+void AppModel::followNewestLogIfDue(std::function<void()> then)
+{
+    if (m_logDue != LogWork::lookUp)
+        return then();
     whenReady(this, QtConcurrent::run(&lookupThread(), m_collaborators.findLog),
               [this, then = std::move(then)](const GameWatcher::LogLookup &found) {
-                  m_lookingUp = false;
                   // Without a new log the tailer keeps following what it followed; where was searched
                   // is news.
                   emit willChange();
                   m_searchedFolders = found.searched;
-                  if (found.path && m_bridgeEnabled) {
+                  if (found.path && syncing())
                       m_tailer.open(*found.path, found.size);
-                      m_lastWordsDue = false; // all before that end belongs to an earlier game
-                  }
                   emit followedLogChanged();
-                  if (then)
-                      then();
+                  then();
               });
 }
 
-// The newest payload in the log (when `readLog`), else one owed since a failed try once it is due.
-void AppModel::sendNewest(bool readLog)
+// The newest payload in the log, when a poll is due; else the one owed since a failed try, once its
+// wait is over.
+void AppModel::uploadNewest(std::function<void()> done)
 {
-    if (m_busy)
-        return;
-    std::optional<QString> payload;
-    if (readLog) {
-        payload = m_tailer.poll();
-        m_lastWordsDue = false;
-    }
+    const bool pollDue = std::exchange(m_logDue, LogWork::none) != LogWork::none;
+    if (!syncing()) // switched off, or the code changed, while the lookup ran
+        return done();
+    const std::optional<QString> payload = pollDue ? m_tailer.poll() : std::nullopt;
     if (!payload) {
-        if (const std::optional<QJsonObject> owed = m_unsent.due(m_collaborators.clock()))
-            upload(*owed, true);
-        return;
+        const std::optional<QJsonObject> owed = m_unsent.due(m_collaborators.clock());
+        return owed ? upload(*owed, true, std::move(done)) : done();
     }
     // Read once, for the figures and for the upload.
     const std::optional<QJsonObject> data = Uploader::payloadData(*payload);
     if (!data) {
         apply(Uploader::badPayload());
-        return;
+        return done();
     }
     if (std::optional<Metrics> metrics = Metrics::from(*data))
         store(m_metrics, std::move(metrics), &AppModel::metricsChanged);
-    upload(*data, false);
+    upload(*data, false, std::move(done));
 }
 
 // `again` when `data` is the payload owed since a failed try.
-void AppModel::upload(const QJsonObject &data, bool again)
+void AppModel::upload(const QJsonObject &data, bool again, std::function<void()> done)
 {
-    m_busy = true;
     const QString code = m_linkCode;
     whenReady(this, Uploader::send(m_collaborators.endpoint, code, data),
-              [this, data, again, code](const Uploader::Result &result) {
+              [this, data, again, code, done = std::move(done)](const Uploader::Result &result) {
                   apply(result);
                   // Owed only while it would still be sent: sync on, under the same code.
                   if (result.mayPass && m_bridgeEnabled && m_linkCode == code)
                       m_unsent.failed(data, again, m_collaborators.clock());
                   else // accepted, refused for good, or no longer wanted; an older one is past too
                       m_unsent.forget();
-                  m_busy = false;
+                  done();
               });
 }
 

@@ -114,9 +114,10 @@ private:
 
     bool syncing() const { return m_bridgeEnabled && codeValid(); }
     void tick();
-    void lookUpLog(std::function<void()> then = {});
-    void sendNewest(bool readLog);
-    void upload(const QJsonObject &data, bool again);
+    void noteGame(bool running);
+    void followNewestLogIfDue(std::function<void()> then);
+    void uploadNewest(std::function<void()> done);
+    void upload(const QJsonObject &data, bool again, std::function<void()> done);
     void apply(const Uploader::Result &result);
     void stopFollowing();
     void persist(const QString &key, const QVariant &value);
@@ -124,9 +125,10 @@ private:
     const Collaborators m_collaborators;
     LogTailer m_tailer;
     QTimer *m_timer = nullptr;
-    bool m_busy = false;         // one poll-and-upload in flight
-    bool m_lookingUp = false;    // one log lookup in flight
-    bool m_lastWordsDue = false; // the game has stopped and its log was not read since
+    // What the log needs at the next tick that reaches it; a lookup comes with a poll after it.
+    enum class LogWork { none, poll, lookUp };
+    LogWork m_logDue = LogWork::none;
+    bool m_busy = false; // a tick's lookup, poll or upload is under way
     UnsentPayload m_unsent;
 
     QString m_linkCode;

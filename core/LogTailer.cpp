@@ -86,8 +86,7 @@ std::optional<QString> LogTailer::poll()
 
     // What follows the last line feed is the start of the next line, or more of the unfinished one.
     const qsizetype lineEnd = bytes.lastIndexOf('\n') + 1;
-    m_carryTooLong =
-        (lineEnd == 0 && firstLineTooLong) || bytes.size() - lineEnd > m_limits.maxLineBytes;
+    m_carryTooLong = (lineEnd == 0 && firstLineTooLong) || bytes.size() - lineEnd > m_limits.maxLineBytes;
     m_carry = m_carryTooLong ? QByteArray() : bytes.sliced(lineEnd);
     m_offset = size;
     return newestPayload(QByteArrayView(bytes).first(lineEnd), firstLineTooLong);

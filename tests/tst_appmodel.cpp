@@ -120,15 +120,21 @@ private slots:
         QCOMPARE(rig.logLookups, 0);
         model.setLinkCode("ABC123");
         model.setBridgeEnabled(true);
+        QTRY_COMPARE(rig.logLookups, 1);
         for (const bool running : {false, true}) {
             rig.gameRunning = running;
             tick(model);
             QCOMPARE(model.gameRunning(), running);
         }
+        model.setBridgeEnabled(false);
+        QSignalSpy answered(&model, &AppModel::followedLogChanged);
         rig.lookupsHang = false;
+        QVERIFY(answered.wait());
+        QVERIFY(!model.followedLog()); // sync was switched off before the lookup answered
+        model.setBridgeEnabled(true);
         QTRY_VERIFY(model.followedLog());
         tick(model);
-        QCOMPARE(rig.logLookups, 1);
+        QCOMPARE(rig.logLookups, 2);
     }
 
     void ticksDuringAnUploadWaitAndLoseNothing()
@@ -145,9 +151,25 @@ private slots:
         QSignalSpy outcome(model.get(), &AppModel::serverStateChanged);
         rig.server.releaseHeld();
         QVERIFY(outcome.wait());
-        model->start();
-        QTRY_COMPARE(rig.server.requests().size(), 2);
+        rig.server.answerWith(Rig::accepted());
+        tick(*model, &AppModel::serverStateChanged);
         QCOMPARE(sent(rig, 1), QJsonObject({{"lines", 3}}));
+
+        // The game restarts during the next upload: the lookup its start asks for waits, through
+        // the ticks that see it run, until the upload has ended.
+        rig.server.answerWith(Rig::accepted(Answer::Delivery::held));
+        rig.append("@CRVN@{\"n\":4}\n");
+        model->start();
+        QTRY_COMPARE(rig.server.requests().size(), 3);
+        for (const bool running : {false, true, true}) {
+            rig.gameRunning = running;
+            tick(*model);
+        }
+        QCOMPARE(rig.logLookups, 1);
+        rig.server.releaseHeld();
+        QVERIFY(outcome.wait());
+        tick(*model, &AppModel::followedLogChanged);
+        QCOMPARE(rig.logLookups, 2);
     }
 
     // Over two game sessions: the newest of the lines written since the last tick goes up, also the last

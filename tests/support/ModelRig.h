@@ -14,7 +14,8 @@
 #include <memory>
 
 // A model wired to a temporary log, a game switch the test flips and a local dashboard. Its timer
-// period is an hour, so ticks come only from start(), which runs one at once.
+// period is an hour, so ticks come only from start(), which runs one at once, and from switching
+// sync on.
 struct Rig
 {
     static constexpr qint64 syncTime = 1700000000; // the time the dashboard gives for each upload
