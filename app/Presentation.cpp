@@ -29,7 +29,7 @@ void Presentation::useThePlayersLanguage()
 QString Presentation::statusLine(const Status &status, const QLocale &locale)
 {
     if (!status.codeValid)
-        return tr("Enter a valid link code first");
+        return codeNeeded();
     if (!status.bridgeEnabled)
         return tr("Off");
     switch (status.serverState) {
@@ -46,7 +46,7 @@ QString Presentation::statusLine(const Status &status, const QLocale &locale)
 
 QString Presentation::statusDetail(const Status &status)
 {
-    return statusTone(status) == Tone::red ? shortened(status.failureReason.value_or(QString())) : QString();
+    return statusTone(status) == Tone::Bad ? shortened(status.failureReason.value_or(QString())) : QString();
 }
 
 namespace {
@@ -60,7 +60,7 @@ bool logMissing(const Presentation::Status &status)
 
 QString Presentation::syncUnavailable() const
 {
-    return canSync() ? QString() : tr("Enter a valid link code first");
+    return canSync() ? QString() : codeNeeded();
 }
 
 QString Presentation::gameState(const Status &status)
@@ -72,7 +72,7 @@ QString Presentation::gameState(const Status &status)
 
 Presentation::Tone Presentation::gameStateTone(const Status &status)
 {
-    return logMissing(status) ? Tone::red : Tone::text2;
+    return logMissing(status) ? Tone::Bad : Tone::Neutral;
 }
 
 QString Presentation::gameStateDetail() const
@@ -120,15 +120,15 @@ QString Presentation::shortened(const QString &text)
 Presentation::Tone Presentation::statusTone(const Status &status)
 {
     if (!status.bridgeEnabled || !status.codeValid)
-        return Tone::text3;
+        return Tone::Inactive;
     switch (status.serverState) {
     case AppModel::ServerState::idle:
-        return Tone::text2;
+        return Tone::Neutral;
     case AppModel::ServerState::connected:
-        return Tone::green;
+        return Tone::Good;
     case AppModel::ServerState::unreachable:
     case AppModel::ServerState::rejected:
-        return Tone::red;
+        return Tone::Bad;
     }
     Q_UNREACHABLE();
 }

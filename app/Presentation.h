@@ -4,7 +4,6 @@
 
 #include <QDateTime>
 #include <QLocale>
-#include <QMetaEnum>
 #include <QObject>
 #include <QPointer>
 
@@ -17,10 +16,10 @@ class Presentation : public QObject
     Q_OBJECT
     Q_PROPERTY(AppModel *model READ model WRITE setModel NOTIFY modelChanged REQUIRED)
     Q_PROPERTY(QString statusLine READ statusLine NOTIFY statusChanged)
-    Q_PROPERTY(QString statusTone READ statusToneName NOTIFY statusChanged)
+    Q_PROPERTY(Tone statusTone READ statusTone NOTIFY statusChanged)
     Q_PROPERTY(QString statusDetail READ statusDetail NOTIFY statusChanged)
     Q_PROPERTY(QString gameState READ gameState NOTIFY statusChanged)
-    Q_PROPERTY(QString gameStateTone READ gameStateToneName NOTIFY statusChanged)
+    Q_PROPERTY(Tone gameStateTone READ gameStateTone NOTIFY statusChanged)
     Q_PROPERTY(bool canLaunchGame READ canLaunchGame NOTIFY statusChanged)
     Q_PROPERTY(bool canSync READ canSync NOTIFY statusChanged)
     Q_PROPERTY(QString syncUnavailable READ syncUnavailable NOTIFY statusChanged)
@@ -35,8 +34,8 @@ class Presentation : public QObject
     Q_PROPERTY(QString dashboardHost READ dashboardHost CONSTANT)
 
 public:
-    // The colour a line is drawn in, by the name of its Theme colour.
-    enum class Tone { text3, text2, green, red };
+    // What a line's colour says; the window's Theme gives each tone its colour.
+    enum class Tone { Inactive, Neutral, Good, Bad };
     Q_ENUM(Tone)
 
     struct Status
@@ -83,8 +82,6 @@ public:
     QString statusDetail() const { return statusDetail(status()); }
     QString gameState() const { return gameState(status()); }
     Tone gameStateTone() const { return gameStateTone(status()); }
-    QString statusToneName() const { return nameOf(statusTone()); }
-    QString gameStateToneName() const { return nameOf(gameStateTone()); }
     // What the window and the tray offer: "Launch game" while the game is not running, the sync switch
     // once the code is valid (and why not, before).
     bool canLaunchGame() const { return m_model && !m_model->gameRunning(); }
@@ -112,7 +109,8 @@ signals:
 
 private:
     Status status() const;
-    static QString nameOf(Tone tone) { return QMetaEnum::fromType<Tone>().valueToKey(int(tone)); }
+    // Why sync cannot run yet: the status line's words, and the sync switch's.
+    static QString codeNeeded() { return tr("Enter a valid link code first"); }
 
     template<typename T> std::optional<T> metric(std::optional<T> Metrics::*field) const
     {

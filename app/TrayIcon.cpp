@@ -10,7 +10,7 @@ TrayIcon::TrayIcon(AppModel &model, const LoginItem &loginItem, QObject *parent)
 {
     m_presentation.setModel(&model);
 
-    m_menu.addAction(tr("Open Corvane Bridge"), this, &TrayIcon::openRequested);
+    m_menu.addAction(tr("Open %1").arg(AppIdentity::name()), this, &TrayIcon::openRequested);
     m_menu.addSeparator();
     m_sync = m_menu.addAction(tr("Sync to dashboard"), &model, &AppModel::setBridgeEnabled);
     m_sync->setCheckable(true);
@@ -27,7 +27,7 @@ TrayIcon::TrayIcon(AppModel &model, const LoginItem &loginItem, QObject *parent)
     });
     m_startAtLogin->setCheckable(true);
     m_menu.addSeparator();
-    m_menu.addAction(tr("Quit Corvane Bridge"), QCoreApplication::instance(), &QCoreApplication::quit);
+    m_menu.addAction(tr("Quit %1").arg(AppIdentity::name()), QCoreApplication::instance(), &QCoreApplication::quit);
     // The entry may have been changed in the desktop's own settings meanwhile.
     connect(&m_menu, &QMenu::aboutToShow, this,
             [this] { m_startAtLogin->setChecked(m_loginItem.isEnabled()); });

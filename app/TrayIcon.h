@@ -20,7 +20,7 @@ public:
     void show() { m_icon.show(); }
 
 signals:
-    // A click on the icon, or "Open Corvane Bridge".
+    // A click on the icon, or "Open Corvane Bridge" in the menu.
     void openRequested();
 
 private:

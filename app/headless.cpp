@@ -24,7 +24,7 @@ int main(int argc, char *argv[])
         break;
     case SingleInstance::Claim::forwarded:
         std::fprintf(stderr, "%s\n",
-                     qPrintable(QCoreApplication::translate("main", "Corvane Bridge already runs headless")));
+                     qPrintable(QCoreApplication::translate("main", "%1 already runs headless").arg(AppIdentity::name())));
         return EXIT_SUCCESS;
     case SingleInstance::Claim::unanswered:
         return EXIT_FAILURE;

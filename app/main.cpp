@@ -83,7 +83,7 @@ int tellStatus(int &argc, char **argv)
         SingleInstance(SingleInstance::foldersOfThisUser()).ask(SingleInstance::Request::status);
     const QString said = answer
                              ? answer->status
-                             : QCoreApplication::translate("main", "Corvane Bridge is not running") + u'\n';
+                             : QCoreApplication::translate("main", "%1 is not running").arg(AppIdentity::name()) + u'\n';
     std::fputs(qPrintable(said), stdout);
     return answer ? EXIT_SUCCESS : EXIT_FAILURE;
 }

@@ -18,12 +18,12 @@
 // - Duplicate keys: the last one wins.
 struct Metrics
 {
-    std::optional<double> balance;
-    std::optional<double> earnings;
-    std::optional<qint64> lines;
-    std::optional<double> onTime;
-    std::optional<qint64> vehicles;
-    std::optional<QString> date;
+    std::optional<double> balance = {};
+    std::optional<double> earnings = {};
+    std::optional<qint64> lines = {};
+    std::optional<double> onTime = {};
+    std::optional<qint64> vehicles = {};
+    std::optional<QString> date = {};
 
     // Absent unless at least one of "balance", "lines" and "date" is usable.
     static std::optional<Metrics> from(const QJsonObject &object);

@@ -49,7 +49,7 @@ private slots:
         rig.gameRunning = true;
         model.setBridgeEnabled(true);
         tick(model, &AppModel::followedLogChanged); // the game seen running, its log followed
-        rig.append("@CRVN@{\"balance\":1e300,\"lines\":1234567890123456,\"vehicles\":1234567890123456}\n");
+        rig.report({R"({"balance":1e300,"lines":1234567890123456,"vehicles":1234567890123456})"});
         // Figures no column can hold: shrunk, then cut, never past the edge.
         tick(model, &AppModel::serverStateChanged);
         model.setBridgeEnabled(false);

@@ -101,15 +101,12 @@ private slots:
         }
     }
 
-    // The first tick comes at once, and with sync off refreshes only gameRunning. However often
-    // start is called (each window used to call it), it runs a tick, and one timer ticks for good.
-    // With sync on, a lookup that does not end (a hung mount) holds up no tick, and no other lookup
-    // starts behind it, also when the game starts again.
-    void ticks()
+    // However often start is called (each window used to call it), it runs a tick at once, and one
+    // timer ticks for good. With sync off, a tick only checks the game.
+    void eachStartTicksOnceAndNoTimerIsAdded()
     {
         Rig rig;
         rig.gameRunning = true;
-        rig.lookupsHang = true;
         AppModel model(rig.collaborators());
         QSignalSpy checked(&model, &AppModel::gameRunningChanged);
         for (int i = 0; i < 50; ++i)
@@ -118,6 +115,17 @@ private slots:
         QCOMPARE(model.findChildren<QTimer *>().size(), 1);
         QVERIFY(model.findChildren<QTimer *>().first()->isActive());
         QCOMPARE(rig.logLookups, 0);
+    }
+
+    // A lookup that does not end (a hung mount) holds up no game check, and no other lookup starts
+    // behind it, also when the game starts again; when sync was switched off meanwhile, its answer is
+    // not followed.
+    void aHungLookupHoldsUpNoCheckAndNoOtherLookup()
+    {
+        Rig rig;
+        rig.gameRunning = true;
+        rig.lookupsHang = true;
+        AppModel model(rig.collaborators());
         model.setLinkCode("ABC123");
         model.setBridgeEnabled(true);
         QTRY_COMPARE(rig.logLookups, 1);
@@ -142,10 +150,10 @@ private slots:
         Rig rig;
         auto model = syncing(rig);
         rig.server.answerWith(Rig::accepted(Answer::Delivery::held));
-        rig.append("@CRVN@{\"n\":1}\n");
+        rig.report({R"({"n":1})"});
         model->start();
         QTRY_COMPARE(rig.server.requests().size(), 1);
-        rig.append("@CRVN@{\"n\":2}\n@CRVN@{\"lines\":3}\n");
+        rig.report({R"({"n":2})", R"({"lines":3})"});
         tick(*model); // a poll here would have shown the figures of the newest line at once
         QVERIFY(!model->metrics());
         QSignalSpy outcome(model.get(), &AppModel::serverStateChanged);
@@ -158,7 +166,7 @@ private slots:
         // The game restarts during the next upload: the lookup its start asks for waits, through
         // the ticks that see it run, until the upload has ended.
         rig.server.answerWith(Rig::accepted(Answer::Delivery::held));
-        rig.append("@CRVN@{\"n\":4}\n");
+        rig.report({R"({"n":4})"});
         model->start();
         QTRY_COMPARE(rig.server.requests().size(), 3);
         for (const bool running : {false, true, true}) {
@@ -180,17 +188,17 @@ private slots:
     {
         Rig rig;
         auto model = syncing(rig);
-        rig.append("@CRVN@{\"lines\":97}\n@CRVN@{\"lines\":98,\"date\":\"1 Jan 1900\"}\n");
+        rig.report({R"({"lines":97})", R"({"lines":98,"date":"1 Jan 1900"})"});
         rig.gameRunning = false;
         tick(*model, &AppModel::serverStateChanged);
-        rig.append("@CRVN@{\"lines\":99}\n");
+        rig.report({R"({"lines":99})"});
         tick(*model);
         QCOMPARE(model->serverState(), ServerState::connected);
         rig.gameRunning = true;
         rig.lookupsHang = true;
         tick(*model);
         QTRY_COMPARE(rig.logLookups, 2);
-        rig.append("@CRVN@{\"lines\":100}\n");
+        rig.report({R"({"lines":100})"});
         tick(*model);
         QCOMPARE(model->metrics()->lines, 98); // a poll while the lookup runs would show 100 at once
         rig.lookupsHang = false;
@@ -205,7 +213,7 @@ private slots:
         QCOMPARE(rig.server.requests().size(), 2);
     }
 
-    void failedUploads_data()
+    void failedUploadsAreTriedAgainOnlyWhenTheyMayPass_data()
     {
         const Table<Answer, bool> row({"failure", "triedAgain"});
         row("no whole answer: tried again", {reply(200, "{}", "Content-Length: 9")}, true);
@@ -218,17 +226,17 @@ private slots:
     // After a success, a failure keeps that success's time and says why, also in the log. With no
     // newer line, the payload is sent again at waits that double (3 s, then 6 s) until it is accepted,
     // and then not again; a refusal of the dashboard's own is not sent again.
-    void failedUploads()
+    void failedUploadsAreTriedAgainOnlyWhenTheyMayPass()
     {
         QFETCH(Answer, failure);
         QFETCH(bool, triedAgain);
         Rig rig;
         auto model = syncing(rig);
-        rig.append("@CRVN@{\"lines\":1}\n");
+        rig.report({R"({"lines":1})"});
         tick(*model, &AppModel::serverStateChanged);
         rig.server.answerWith(failure);
         QTest::ignoreMessage(QtInfoMsg, QRegularExpression("^upload failed: ."));
-        rig.append("@CRVN@{\"lines\":2}\n");
+        rig.report({R"({"lines":2})"});
         tick(*model, &AppModel::serverStateChanged);
         QCOMPARE(model->lastSync(), synced);
         int tries = 2;
@@ -263,10 +271,10 @@ private slots:
         model->setBridgeEnabled(true);
         QVERIFY(lookedUp.wait());
         QCOMPARE(model->searchedFolders(), QStringList{rig.dir.path()});
-        rig.append("@CRVN@{\"n\":4}\n"); // would be sent had switching off not stopped following
+        rig.report({R"({"n":4})"}); // would be sent had switching off not stopped following
         rig.logExists = true;
         tick(*model, &AppModel::followedLogChanged);
-        rig.append("@CRVN@{\"n\":5}\n");
+        rig.report({R"({"n":5})"});
         tick(*model, &AppModel::serverStateChanged);
         QCOMPARE(sent(rig, 0), QJsonObject({{"n", 5}}));
         QCOMPARE(rig.logLookups, 3); // when the game was first seen, when switched on, at a tick until found

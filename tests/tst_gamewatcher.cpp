@@ -50,10 +50,9 @@ private slots:
     void theNewestLogWins_data()
     {
         const Table<Home, QString> row({"home", "newest"}); // newest: relative to the home, empty for none
-        const QByteArray library =
-            "\"libraryfolders\" { // written by Steam\n"
-            "\"0\" { \"path\" \"$HOME/.local/share/Steam\" \"apps\" { \"3493540\" \"1\" } }\n"
-            "\"1\" { \"path\" \"$HOME/games/lib\" \"label\" \"a \\\"quoted\\\" name\" } }";
+        const QByteArray library = R"("libraryfolders" { // written by Steam
+"0" { "path" "$HOME/.local/share/Steam" "apps" { "3493540" "1" } }
+"1" { "path" "$HOME/games/lib" "label" "a \"quoted\" name" } })";
         // Logs of account `a`: native (in a given install), and in the Proton prefix of a library.
         const auto nat = [](QString a, QString in = {}) { return in + native + a + gameLog; };
         const auto pfx = [](QString a, QString in = steam) { return in + prefix + a + gameLog; };

@@ -75,13 +75,18 @@ private slots:
         const QByteArray longLine(30, 'x'); // over the 24-byte limit these tailers get
         row("lines already there are never reported", {{append, "@CRVN@{}\n"}, {openLog}, {append, "x\n"}});
         row("text before the marker; the newest of three; blanks do not replace",
-            {{openLog}, {append, "[lua] @CRVN@ {\"n\":1}\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n", "3"}});
+            {{openLog},
+             {append,
+              "[lua] @CRVN@ "
+              R"({"n":1})"
+              "\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n",
+              "3"}});
         row("all after the first marker, spaces of any kind trimmed, nothing twice",
             {{openLog}, {append, "@CRVN@\u3000\t a@CRVN@\u00a0 \r\n", "a@CRVN@\u00a0 \r"}, {append}});
         row("a line counts once its line feed arrives, a cut character joined with its rest",
             {{openLog}, {append, "@CRVN@ Z\xc3"}, {append, "\xbc 1"}, {append, "\n", "Z\u00fc 1"}});
         row("an unfinished line at open is dropped; so is one at a re-open",
-            {{append, "@CRVN@{\"old\""},
+            {{append, R"(@CRVN@{"old")"},
              {openLog},
              {append, ":1}\n@CRVN@ 1\n", "1"},
              {append, "@CRVN@ half"},
@@ -110,7 +115,7 @@ private slots:
             {{append, "a long line of game output\n"},
              {openLog},
              {rewrite, "@CRVN@ 1\n", "1"},
-             {append, "@CRVN@ {\"half\""},
+             {append, R"(@CRVN@ {"half")"},
              {replace, "@CRVN@ new\nnoise that makes this file longer\n", "new"},
              {removeLog},
              {append, "0123456789\n@CRVN@ 2\n", "2"}});

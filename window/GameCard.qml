@@ -27,7 +27,7 @@ Card {
                 objectName: "gameState"
                 width: parent.width
                 text: card.view.gameState
-                color: Theme.tone(card.view.gameStateTone)
+                color: Theme.toneColor(card.view.gameStateTone)
                 Accessible.description: card.view.gameStateDetail
                 HoverHandler { id: gameStateHover }
                 ToolTip.visible: gameStateHover.hovered && card.view.gameStateDetail !== ""

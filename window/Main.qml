@@ -8,7 +8,7 @@ ApplicationWindow {
     required property AppModel model
     required property QuickWindowSet windows
 
-    title: "Corvane Bridge" // the product's name, in every language
+    title: Qt.application.name // the product's name, in every language
     visible: true
     color: Theme.bg
     width: Theme.windowWidth

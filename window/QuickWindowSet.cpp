@@ -42,6 +42,8 @@ bool QuickWindowSet::openWindow()
         connect(m_engine.get(), &QQmlEngine::quit, QCoreApplication::instance(), &QCoreApplication::quit,
                 Qt::QueuedConnection);
     }
+    // Main from the module, as its compiled type; a document of its own, as Qt 6.4 has no
+    // QQmlComponent::loadFromModule yet.
     QQmlComponent component(m_engine.get());
     component.setData("import CorvaneBridge\nMain {}", QUrl());
     auto *window = qobject_cast<QQuickWindow *>(component.createWithInitialProperties(

@@ -20,7 +20,7 @@ Card {
                 objectName: "statusLine"
                 width: parent.width
                 text: card.view.statusLine
-                color: Theme.tone(card.view.statusTone)
+                color: Theme.toneColor(card.view.statusTone)
                 // Why an upload failed, where a player sees it: the terminal is seldom in view.
                 Accessible.description: card.view.statusDetail || qsTr("Sync status")
                 HoverHandler { id: statusHover }

@@ -1,5 +1,6 @@
 pragma Singleton
 import QtQuick
+import CorvaneBridge
 
 // The window's one dark look: a small fixed palette and the blue gradient.
 QtObject {
@@ -39,8 +40,19 @@ QtObject {
         return pixels * 72 / (density * 25.4)
     }
 
-    // The colour a Presentation tone names: each is one of the colours above.
-    function tone(name) {
-        return Theme[name]
+    // The colour of each tone a Presentation gives a line.
+    function toneColor(tone: int): color {
+        switch (tone) {
+        case Presentation.Inactive:
+            return text3
+        case Presentation.Neutral:
+            return text2
+        case Presentation.Good:
+            return green
+        case Presentation.Bad:
+            return red
+        }
+        console.error("no colour for the tone", tone)
+        return text
     }
 }

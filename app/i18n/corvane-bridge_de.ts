@@ -178,8 +178,8 @@
 <context>
     <name>TrayIcon</name>
     <message>
-        <source>Open Corvane Bridge</source>
-        <translation>Corvane Bridge öffnen</translation>
+        <source>Open %1</source>
+        <translation>%1 öffnen</translation>
     </message>
     <message>
         <source>Sync to dashboard</source>
@@ -194,8 +194,8 @@
         <translation>Bei der Anmeldung starten</translation>
     </message>
     <message>
-        <source>Quit Corvane Bridge</source>
-        <translation>Corvane Bridge beenden</translation>
+        <source>Quit %1</source>
+        <translation>%1 beenden</translation>
     </message>
     <message>
         <source>Start at login could not be changed</source>
@@ -268,12 +268,12 @@
         <translation>Aufruf: %1 [--background | --headless | --status] [--help] [--version]</translation>
     </message>
     <message>
-        <source>Corvane Bridge is not running</source>
-        <translation>Corvane Bridge läuft nicht</translation>
+        <source>%1 is not running</source>
+        <translation>%1 läuft nicht</translation>
     </message>
     <message>
-        <source>Corvane Bridge already runs headless</source>
-        <translation>Corvane Bridge läuft schon als Dienst</translation>
+        <source>%1 already runs headless</source>
+        <translation>%1 läuft schon als Dienst</translation>
     </message>
 </context>
 </TS>

@@ -178,8 +178,8 @@
 <context>
     <name>TrayIcon</name>
     <message>
-        <source>Open Corvane Bridge</source>
-        <translation>Ouvrir Corvane Bridge</translation>
+        <source>Open %1</source>
+        <translation>Ouvrir %1</translation>
     </message>
     <message>
         <source>Sync to dashboard</source>
@@ -194,8 +194,8 @@
         <translation>Lancer à l’ouverture de session</translation>
     </message>
     <message>
-        <source>Quit Corvane Bridge</source>
-        <translation>Quitter Corvane Bridge</translation>
+        <source>Quit %1</source>
+        <translation>Quitter %1</translation>
     </message>
     <message>
         <source>Start at login could not be changed</source>
@@ -268,12 +268,12 @@
         <translation>Utilisation : %1 [--background | --headless | --status] [--help] [--version]</translation>
     </message>
     <message>
-        <source>Corvane Bridge is not running</source>
-        <translation>Corvane Bridge ne fonctionne pas</translation>
+        <source>%1 is not running</source>
+        <translation>%1 ne fonctionne pas</translation>
     </message>
     <message>
-        <source>Corvane Bridge already runs headless</source>
-        <translation>Corvane Bridge fonctionne déjà comme service</translation>
+        <source>%1 already runs headless</source>
+        <translation>%1 fonctionne déjà comme service</translation>
     </message>
 </context>
 </TS>

@@ -27,7 +27,8 @@ struct Rig
 
     Rig()
     {
-        append("game starting\n@CRVN@{\"balance\":1,\"stale\":true}\n");
+        append("game starting\n");
+        report({R"({"balance":1,"stale":true})"});
         server.answerWith(accepted());
     }
 
@@ -58,6 +59,13 @@ struct Rig
     {
         QFile file(log);
         QVERIFY(file.open(QIODevice::Append) && file.write(bytes) == bytes.size());
+    }
+
+    // The game mod's marker lines, one for each payload.
+    void report(std::initializer_list<QByteArray> payloads)
+    {
+        for (const QByteArray &payload : payloads)
+            append("@CRVN@" + payload + '\n');
     }
 
     const std::shared_ptr<void> running = std::make_shared<int>();
