@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # The two commands a newcomer needs: `make run` and `make test`. Everything else is plain CMake presets.
 SUDO := $(if $(filter 0,$(shell id -u)),,sudo)
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 #include <QString>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 #pragma once
 
 // SIGTERM (the service being stopped, the session ending) and SIGINT end the bridge as Quit does,

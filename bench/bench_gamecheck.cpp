@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // Cost of one game check (the /proc scan the bridge uses on Linux, beside starting `pgrep -x` as the
 // macOS build does) and of one log lookup over 50 Steam accounts in 4 libraries, in the same run.
 

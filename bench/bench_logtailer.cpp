@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // Time and peak memory of one poll over a large append with a marker line near its end, beside a
 // poll that reads the whole append at once and decodes it (the naive way), in the same run.
 //

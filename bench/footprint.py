@@ -1,4 +1,9 @@
 #!/usr/bin/python3
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 """Measures the bridge's footprint beside the floor of its toolkit (a Qt Quick window with one text,
 on the same software renderer), in the same run on the same machine, and prints a Markdown report.
 

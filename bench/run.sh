@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Runs the benchmarks of a build folder: bench/run.sh build/default
 set -euo pipefail
 build=${1:-build/default}

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 #include "Logging.h"
 
 Q_LOGGING_CATEGORY(lcBridge, "corvane.bridge", QtInfoMsg)

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Prints the Debian archive this machine's apt takes its packages from, for debootstrap to make roots
 # from the same place; no archive's host name lives in this repository.
 set -euo pipefail

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Installs the Debian package into a fresh minimal Debian 12 (debootstrap, as root) and starts the
 # bridge there for a few seconds. Usage: scripts/install-package-in-clean-debian.sh build/default/corvane-bridge_*.deb
 set -euo pipefail

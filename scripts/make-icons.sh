@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Renders packaging/icons/ anew from the logo the window draws, so the icon stays the logo after any
 # change of it. Commit the result.
 set -euo pipefail

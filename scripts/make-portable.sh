@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Makes the portable bridge from a built tree: one folder that runs from wherever it is unpacked,
 # with its Qt and every library a desktop may lack, and an archive of it.
 #   scripts/make-portable.sh BUILD_DIR OUT_DIR    → OUT_DIR/corvane-bridge-<version>-linux-x86_64.tar.xz

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Builds the Debian package from a build folder and checks it as distributions and software centres
 # would: lintian (no errors or warnings), the desktop entry, the AppStream metadata.
 # Usage: scripts/package-check.sh build/default

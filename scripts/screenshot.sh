@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Makes docs/screenshot.png (English) and docs/screenshot-de.png (German) anew from the real window,
 # rendered offscreen with live figures from a local stand-in dashboard.
 set -euo pipefail

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # The tests' size against the product's, in code lines as cloc counts them (comments and blank lines
 # left out): `cloc tests` against `cloc core app window`. Fails when the tests pass 40 % of the
 # product, so the suite stays something a reader can see through. For comparison it also prints the

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Builds the default preset and runs its tests once more in a Debian 13 root (Qt 6.8, GCC 14, CMake
 # 3.31), made with debootstrap from Debian's archive and kept in a cache folder between runs. Fails
 # on any warning in that build too. Needs root on Linux (debootstrap, chroot, mounts); elsewhere it

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Builds the portable bridge and runs it where players run it: a minimal Debian 12 root that holds
 # what every desktop has (the groups scripts/make-portable.sh leaves to the system) and no Qt at all,
 # made with debootstrap and kept in a cache folder between runs. Needs root on Linux (debootstrap,

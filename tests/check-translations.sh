@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Fails when a text the bridge shows has no German or French translation: lupdate, run over the
 # sources (folder $1) into copies of the translation files, finds every text and marks the new ones
 # unfinished; those are listed.

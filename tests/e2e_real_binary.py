@@ -1,4 +1,9 @@
 #!/usr/bin/python3
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 """The shipped corvane-bridge, end to end, used as a player would, with nothing injected into it.
 Guards against what only the whole shows: starts, locks, windows, tray, keyboard, screen reader,
 settings, the game (not its look-alikes) found and its figures uploaded, on X11 and on Wayland,

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // Guards against: a window that is not dark or shows no keyboard focus, texts cut or past the window's
 // edge in German, a tooltip without end, an autostart line that breaks on special characters.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // Guards against: settings misread or not written through, notifications out of order, a wrong code rule,
 // ticks that stack up or wait for a hung lookup, a sync cycle that sends old or duplicate payloads or
 // loses figures, state, the game's last line, a payload whose upload failed, or the reason it failed.

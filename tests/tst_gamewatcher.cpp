@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // Guards against: a log other than the newest taken (an install, a library or a Proton prefix missed, a
 // broken or huge library file trusted, a pipe named like a log chosen). Look-alikes of the game: the
 // end-to-end test runs them.

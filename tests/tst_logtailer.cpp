@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // Guards against: lines already there reported, a payload other than the newest, half, over-long or
 // invalid lines taken, a shortened, replaced or removed log missed, unbounded reads, a blocking pipe.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // Guards against: figures misread from a payload (also in a German session), wrong status and game lines
 // or tones, money, shares and counts formatted wrongly, a link code filtered wrongly.
 

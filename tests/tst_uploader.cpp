@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // Guards against: a wrong request, an answer taken for another outcome, limits not kept, a bad certificate
 // trusted, one hung handshake holding up later uploads, redirects away from the dashboard, no reason kept.
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // Renders the application icon from the logo itself (LogoMark), offscreen, at the usual sizes.
 //   render_icon OUTPUT_DIR     writes OUTPUT_DIR/corvane-bridge-<size>.png
 

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // Renders the real window offscreen with live figures and saves it as a PNG, for the README.
 //   window_screenshot OUTPUT.png
 

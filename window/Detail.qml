@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 import QtQuick
 
 // One line, told to screen readers; texts from the game or the dashboard can be long and are cut at

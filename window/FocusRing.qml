@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 import QtQuick
 
 // Where the keyboard is: a ring in Theme.blue just outside a control that has the focus from the

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 import QtQuick
 
 // The emblem: a blue disc with a white diagonal link between two ringed blue nodes. Every measure

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 import QtQuick
 
 // A yes-or-no dot: green with a soft halo when on, a plain grey-blue dot when off.

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // The floor for a headless bridge: a bare QCoreApplication that makes one HTTPS POST to the dashboard,
 // says so, and then only waits, so its memory can be read.
 #include <QCoreApplication>

@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // The floor for this toolkit: a Qt Quick window with one text and nothing else.
 #include <QGuiApplication>
 #include <QQmlApplicationEngine>

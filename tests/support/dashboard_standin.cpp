@@ -1,3 +1,7 @@
+// SPDX-FileCopyrightText: 2026 Corvane
+//
+// SPDX-License-Identifier: MIT
+
 // The stand-in dashboard as a program, for the end-to-end test and the footprint measurement.
 //   dashboard_standin PORT      (answers every upload with 200 {"ok":true})
 // Prints "listening PORT", then a line per request: received <milliseconds since 1970> <body>

@@ -1,4 +1,9 @@
 #!/usr/bin/env bash
+
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 # Makes a throw-away certificate authority and the server certificates the tests serve, so no key or
 # expiring certificate lives in the repository. Usage: make-test-certs.sh OUTPUT_DIR
 set -euo pipefail

@@ -1,3 +1,7 @@
+# SPDX-FileCopyrightText: 2026 Corvane
+#
+# SPDX-License-Identifier: MIT
+
 """A private network, mount and PID namespace with a desktop of its own, in which corvane.app is
 this machine and the tests' certificate authority is the only one trusted. The shipped bridge
 reaches a local stand-in dashboard through its ordinary name resolution and certificate checks, sees
