@@ -101,7 +101,9 @@ std::optional<QString> LogTailer::newestPayload(QByteArrayView lines, bool first
 {
     while (!lines.isEmpty()) {
         lines.chop(1); // its line feed
-        const qsizetype start = lines.lastIndexOf('\n') + 1;
+        // An empty view is not searched: Qt 6.8 would look at the byte where it starts, the feed
+        // just chopped, and find it.
+        const qsizetype start = lines.isEmpty() ? 0 : lines.lastIndexOf('\n') + 1;
         const QByteArrayView line = lines.sliced(start);
         const bool tooLong = line.size() > m_limits.maxLineBytes || (start == 0 && firstLineTooLong);
         if (!tooLong) {

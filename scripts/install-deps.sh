@@ -26,7 +26,7 @@ packages=(
     qt6-base-dev qt6-declarative-dev qt6-tools-dev qt6-l10n-tools libgl-dev libxcb1-dev qml6-module-qtqml
     "${runtime[@]}" qt6-translations-l10n fonts-dejavu-core
     xvfb xauth x11-apps x11-utils xdotool openbox trayer wmctrl dbus-daemon at-spi2-core python3-pyatspi sway waybar
-    locales-all python3 iproute2 lintian desktop-file-utils appstream cloc reuse bindfs patchelf xz-utils debootstrap
+    locales-all python3 iproute2 lintian desktop-file-utils appstream cloc reuse git bindfs patchelf xz-utils debootstrap
 )
 missing=()
 for package in "${packages[@]}"; do

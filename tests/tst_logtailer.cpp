@@ -85,7 +85,7 @@ private slots:
               R"({"n":1})"
               "\n@CRVN@{}\nx\n@CRVN@ 3\n@CRVN@ \t \nx\n",
               "3"}});
-        row("all after the first marker, spaces of any kind trimmed, nothing twice",
+        row("all after the first marker, trimmed of spaces and tabs but not of a CR, nothing twice",
             {{openLog}, {append, "@CRVN@\u3000\t a@CRVN@\u00a0 \r\n", "a@CRVN@\u00a0 \r"}, {append}});
         row("a line counts once its line feed arrives, a cut character joined with its rest",
             {{openLog}, {append, "@CRVN@ Z\xc3"}, {append, "\xbc 1"}, {append, "\n", "Z\u00fc 1"}});
