@@ -94,8 +94,9 @@ private slots:
         row("synced: live, at the local time", on({.serverState = S::connected, .lastSync = fivePastTwo}),
             "Live, last sync 2:05:09 PM", Tone::Good);
         row("synced, no time yet: live", on({.serverState = S::connected}), "Live", Tone::Good);
-        row("unreachable: in the model's words", on({.serverState = S::unreachable, .statusMessage = "Gone"}),
-            "Gone", Tone::Bad);
+        row("unreachable, after a sync: in the model's words",
+            on({.serverState = S::unreachable, .lastSync = fivePastTwo, .statusMessage = "Gone"}), "Gone",
+            Tone::Bad);
         row("rejected: in the dashboard's words",
             on({.serverState = S::rejected, .statusMessage = "No code"}), "No code", Tone::Bad);
         row("rejected, no message: Rejected", on({.serverState = S::rejected}), "Rejected", Tone::Bad);
