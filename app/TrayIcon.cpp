@@ -31,7 +31,8 @@ TrayIcon::TrayIcon(AppModel &model, const LoginItem &loginItem, QObject *parent)
     });
     m_startAtLogin->setCheckable(true);
     m_menu.addSeparator();
-    m_menu.addAction(tr("Quit %1").arg(AppIdentity::name()), QCoreApplication::instance(), &QCoreApplication::quit);
+    m_menu.addAction(tr("Quit %1").arg(AppIdentity::name()), QCoreApplication::instance(),
+                     &QCoreApplication::quit);
     // The entry may have been changed in the desktop's own settings meanwhile.
     connect(&m_menu, &QMenu::aboutToShow, this,
             [this] { m_startAtLogin->setChecked(m_loginItem.isEnabled()); });

@@ -27,8 +27,10 @@ int main(int argc, char *argv[])
         bridge.wait();
         break;
     case SingleInstance::Claim::forwarded:
-        std::fprintf(stderr, "%s\n",
-                     qPrintable(QCoreApplication::translate("main", "%1 already runs headless").arg(AppIdentity::name())));
+        std::fprintf(
+            stderr, "%s\n",
+            qPrintable(
+                QCoreApplication::translate("main", "%1 already runs headless").arg(AppIdentity::name())));
         return EXIT_SUCCESS;
     case SingleInstance::Claim::unanswered:
         return EXIT_FAILURE;

@@ -85,9 +85,9 @@ int tellStatus(int &argc, char **argv)
     Presentation::useThePlayersLanguage();
     const std::optional<SingleInstance::Answer> answer =
         SingleInstance(SingleInstance::foldersOfThisUser()).ask(SingleInstance::Request::status);
-    const QString said = answer
-                             ? answer->status
-                             : QCoreApplication::translate("main", "%1 is not running").arg(AppIdentity::name()) + u'\n';
+    const QString said =
+        answer ? answer->status
+               : QCoreApplication::translate("main", "%1 is not running").arg(AppIdentity::name()) + u'\n';
     std::fputs(qPrintable(said), stdout);
     return answer ? EXIT_SUCCESS : EXIT_FAILURE;
 }

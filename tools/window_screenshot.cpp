@@ -7,8 +7,8 @@
 
 #include "AppIdentity.h"
 #include "AppModel.h"
-#include "Presentation.h"
 #include "HttpsTestServer.h"
+#include "Presentation.h"
 #include "QuickWindowSet.h"
 
 #include <QFile>
