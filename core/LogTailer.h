@@ -14,7 +14,7 @@
 // Follows the game's log as it grows and hands back the payload of the newest complete
 // "@CRVN@" marker line appended since the previous poll.
 //
-// A poll reads the append in one read, of its last few MiB at most however large it is, so the window
+// A poll reads the append in one read, of its last 64 KiB at most however large it is, so the window
 // never waits on the log. Lines are split at the byte 0x0A and decoded as UTF-8 one by one, so a broken
 // line never takes a valid one with it. A line longer than the limit is ignored whole, also when it
 // arrives over several polls. A log replaced by another file (rotated, or written anew) is read from
