@@ -157,13 +157,9 @@ SingleInstance::Claim SingleInstance::answered(Request request, const Answer &an
 bool SingleInstance::tryLock()
 {
     // Only the first folder that can hold a lock counts: a bridge holding it there is the bridge.
-    for (const QString &folder : std::as_const(m_folders)) {
-        if (const std::optional<bool> locked = lockIn(folder)) {
-            if (*locked)
-                listen(folder);
+    for (const QString &folder : std::as_const(m_folders))
+        if (const std::optional<bool> locked = lockIn(folder))
             return *locked;
-        }
-    }
     return false;
 }
 
@@ -173,7 +169,8 @@ void SingleInstance::release()
     m_lock.reset(); // unlocks, and removes the file
 }
 
-// Whether this process now holds the lock in `folder`; absent when no lock can be written there.
+// Whether this process now holds the lock in `folder`, and listens there; absent when no lock can be
+// written there.
 std::optional<bool> SingleInstance::lockIn(const QString &folder)
 {
     if (folder.isEmpty() || !QDir().mkpath(folder))
@@ -181,12 +178,15 @@ std::optional<bool> SingleInstance::lockIn(const QString &folder)
     m_lock = std::make_unique<QLockFile>(folder + lockName);
     // A lock is stale only when its owner does not hold it any more; never by age.
     m_lock->setStaleLockTime(0);
-    if (m_lock->tryLock())
-        return true;
-    if (m_lock->error() != QLockFile::LockFailedError)
-        return std::nullopt;
-    // A lock nobody holds is left from a crash or a full disk, whatever it says.
-    return m_lock->removeStaleLockFile() && m_lock->tryLock();
+    if (!m_lock->tryLock()) {
+        if (m_lock->error() != QLockFile::LockFailedError)
+            return std::nullopt;
+        // A lock nobody holds is left from a crash or a full disk, whatever it says.
+        if (!m_lock->removeStaleLockFile() || !m_lock->tryLock())
+            return false;
+    }
+    listen(folder);
+    return true;
 }
 
 // Empty when no lock can be written in `folder`.
@@ -195,16 +195,15 @@ std::optional<SingleInstance::Claim> SingleInstance::claimIn(const QString &fold
     const std::optional<bool> locked = lockIn(folder);
     if (!locked)
         return std::nullopt;
-    if (*locked) {
-        listen(folder);
+    if (*locked)
         return Claim::ours;
-    }
     // A bridge that holds the lock and does not answer yet may have started a moment ago, as at login.
     if (const std::optional<Answer> answer = knock(folder, request, 5s))
         return answered(request, *answer);
     qCWarning(lcBridge) << "another bridge holds" << m_lock->fileName() << "but does not answer";
     return Claim::unanswered;
 }
+
 void SingleInstance::listen(const QString &folder)
 {
     // Only this user may knock. With this option Qt binds in a private folder and renames the socket

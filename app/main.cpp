@@ -39,13 +39,9 @@ QIcon applicationIcon()
 
 enum class Mode { window, background, headless, status };
 
-// What the command line asks for. Read before the desktop is touched, so that --help and --version
-// answer anywhere, also without a display; they print and exit here. Absent: a usage error.
-std::optional<Mode> readCommandLine(int &argc, char **argv)
+// What the command line asks for; --help and --version print and exit here. Absent: a usage error.
+std::optional<Mode> readCommandLine(QCoreApplication &app)
 {
-    QCoreApplication app(argc, argv);
-    AppIdentity::apply();
-    Presentation::useThePlayersLanguage();
     QCommandLineParser options;
     options.setApplicationDescription(
         QCoreApplication::translate("main", "Links your running game to your Corvane dashboard."));
@@ -78,11 +74,8 @@ std::optional<Mode> readCommandLine(int &argc, char **argv)
 }
 
 // Asks the running bridge how it goes; it needs no display and starts nothing.
-int tellStatus(int &argc, char **argv)
+int tellStatus()
 {
-    QCoreApplication app(argc, argv);
-    AppIdentity::apply();
-    Presentation::useThePlayersLanguage();
     const std::optional<SingleInstance::Answer> answer =
         SingleInstance(SingleInstance::foldersOfThisUser()).ask(SingleInstance::Request::status);
     const QString said =
@@ -109,14 +102,18 @@ int runHeadless(char **argv)
 
 int main(int argc, char *argv[])
 {
-    const std::optional<Mode> mode = readCommandLine(argc, argv);
-    if (!mode)
-        return 2;
-    if (*mode == Mode::status)
-        return tellStatus(argc, argv);
-    if (*mode == Mode::headless) {
-        QCoreApplication app(argc, argv); // where this executable is
-        return runHeadless(argv);
+    std::optional<Mode> mode;
+    { // Before the desktop is touched, so that these answer anywhere, also without a display.
+        QCoreApplication app(argc, argv);
+        AppIdentity::apply();
+        Presentation::useThePlayersLanguage();
+        mode = readCommandLine(app);
+        if (!mode)
+            return 2;
+        if (*mode == Mode::status)
+            return tellStatus();
+        if (*mode == Mode::headless)
+            return runHeadless(argv);
     }
     QApplication app(argc, argv);
     AppIdentity::apply();
